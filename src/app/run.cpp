@@ -1,0 +1,45 @@
+#include "app/run.h"
+
+#include "app/command_line.h"
+#include "install/driver.h"
+#include "payload/extract.h"
+#include "payload/patch_list.h"
+#include "payload/summary.h"
+#include "platform/platform.h"
+#include "targets/target_product.h"
+#include "ui/message_ids.h"
+
+void ShowProductList()
+{
+    std::u16string patchPath;
+    std::u16string productList;
+    // Either failure leaves the text empty; the box is shown all the same.
+    if (ExtractPatch(patchPath)) {
+        ReadPatchTemplate(patchPath, productList);
+    }
+    platform::MessageBox(productList, u"List of Products", kListBoxFlags);
+}
+
+int RunServicePack(void* module)
+{
+    platform::SetModuleHandle(module);
+    ParseCommandLine();
+    RunOptions& options = ProcessRunOptions();
+
+    if (options.install) {
+        RunInstall();
+    } else {
+        if (options.extract) {
+            ExtractPatch(options.extractPath);
+        }
+        if (options.exportPatchList) {
+            ExportPatchList(options.patchListPath);
+        }
+        if (options.listProducts) {
+            ShowProductList();
+        }
+    }
+
+    ProcessTargetList().Clear();
+    return 0;
+}

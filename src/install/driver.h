@@ -1,0 +1,4 @@
+#pragma once
+
+// Applies the embedded patch to every installed product that needs it.
+bool RunInstall();

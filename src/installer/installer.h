@@ -1,0 +1,90 @@
+#pragma once
+
+// The Windows Installer boundary: the msi.dll operations the system uses, in
+// portable types. installer_msi.cpp calls msi.dll; tests link a double.
+// Every call returns a Win32 error code (0 is success) unless said otherwise.
+
+#include <cstdint>
+#include <string>
+
+#include "common/unique_handle.h"
+
+namespace installer {
+
+using MsiHandle = std::uint32_t;
+
+inline constexpr std::uint32_t kSuccess = 0;
+inline constexpr std::uint32_t kMoreData = 234;
+inline constexpr std::uint32_t kRebootInitiated = 1641;
+inline constexpr std::uint32_t kRebootRequired = 3010;
+inline constexpr std::uint32_t kPackageRejected = 1625;
+
+inline constexpr std::uint32_t kContextMachine = 4;
+inline constexpr std::uint32_t kPidTemplate = 7;
+inline constexpr std::uint32_t kPidRevNumber = 9;
+inline constexpr std::uint32_t kVtText = 30;  // VT_LPSTR
+
+inline constexpr int kStateAdvertised = 1;
+inline constexpr int kStateDefault = 5;
+inline constexpr int kInstallLevelDefault = 0;
+
+inline constexpr int kUiLevelNone = 2;
+inline constexpr int kUiLevelBasicNoCancel = 0x23;
+
+inline constexpr std::uint32_t kLogModeVerbose = 0x1000;
+inline constexpr std::uint32_t kLogModeOff = 0x4000;
+
+void CloseHandle(MsiHandle handle);
+
+struct MsiHandleTraits {
+    using Handle = MsiHandle;
+    static Handle Invalid() { return 0; }
+    static void Close(Handle handle) { installer::CloseHandle(handle); }
+};
+using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
+
+// MsiGetSummaryInformationW(no database, path, update count 0).
+std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handle);
+
+// MsiSummaryInfoGetPropertyW. count holds the buffer's size in units on entry;
+// on return the value's length without terminator (234 when the buffer is short).
+std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
+                                     std::uint32_t& dataType, char16_t* buffer,
+                                     std::uint32_t& count);
+
+// MsiQueryProductStateW: the install state.
+int QueryProductState(const std::u16string& product);
+
+// MsiGetProductInfoW; count as for SummaryInfoGetProperty.
+std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
+                             char16_t* buffer, std::uint32_t& count);
+
+// MsiSetInternalUI(level, no window): returns the previous level.
+int SetInternalUI(int level);
+
+// MsiOpenProductW.
+std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle);
+
+// MsiGetPropertyW; count as for SummaryInfoGetProperty.
+std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
+                          std::uint32_t& count);
+
+// MsiDeterminePatchSequenceW for one patch file against one product, no user.
+// order is -1 when the patch does not apply.
+std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_t context,
+                                     const std::u16string& patchPath, std::int32_t& order,
+                                     std::uint32_t& status);
+
+// MsiGetPatchInfoExW(patch, product, no user, context, "State", no buffer).
+std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
+                            std::uint32_t context);
+
+// MsiEnableLogW; an empty logFile means no file.
+std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
+                        std::uint32_t attributes);
+
+// MsiConfigureProductExW; blocks until the installation is over.
+std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel,
+                                 int installState, const std::u16string& commandLine);
+
+}  // namespace installer

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// Writes the embedded patch package to patchPath, or, when it is empty, to a
+// new temporary file whose name it stores in patchPath.
+bool ExtractPatch(std::u16string& patchPath);
+
+// A name "<dir>\<prefix><n>" that no file or directory has yet, in the
+// temporary directory of choice; false when none can be made.
+bool MakeTempName(const std::u16string& tempPath, const std::u16string& prefix,
+                  std::u16string& name);
+
+// The number behind temporary names lives for the process; tests start it afresh.
+void ResetTempNameCounter();

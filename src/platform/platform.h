@@ -1,0 +1,112 @@
+#pragma once
+
+// The operating-system boundary. platform_win32.cpp implements it on Windows;
+// tests link a scriptable double instead. Texts are UTF-16 throughout.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/unique_handle.h"
+
+namespace platform {
+
+// Win32 error codes the core reacts to.
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorFileExists = 80;
+inline constexpr std::uint32_t kErrorAlreadyExists = 183;
+
+// ---- module and resources ----------------------------------------------
+
+void SetModuleHandle(void* module);
+void* ModuleHandle();
+
+struct ResourceBytes {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+
+enum class ResourceResult {
+    Found,
+    Missing,     // no such resource
+    Unloadable,  // found, but of size 0 or it could not be loaded or locked
+};
+
+// type and name are texts, or "#<decimal>" for a numeric identifier. The bytes
+// stay valid for the life of the process (they are the mapped image).
+ResourceResult LoadResource(const std::u16string& type, const std::u16string& name,
+                            ResourceBytes& bytes);
+
+// Only the given language (or its neutral forms); no fallback to any other.
+ResourceResult LoadResourceInLanguage(const std::u16string& type, const std::u16string& name,
+                                      std::uint16_t language, ResourceBytes& bytes);
+
+// ---- environment and paths ---------------------------------------------
+
+bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value);
+
+// As GetTempPathW: the length written (without terminator), 0 on failure, or
+// the size needed (with terminator) when bufferUnits is too small.
+std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path);
+
+// As GetFullPathNameW: the length written, 0 on failure, or the size needed.
+std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUnits,
+                              std::u16string& fullPath);
+
+enum class PathState { Missing, Exists, AccessDenied };
+PathState QueryPath(const std::u16string& path);
+
+// ---- files -------------------------------------------------------------
+
+struct FileTraits {
+    using Handle = std::intptr_t;
+    static Handle Invalid() { return -1; }
+    static void Close(Handle handle);
+};
+using File = UniqueHandle<FileTraits>;
+
+enum class FileDisposition {
+    CreateNew,         // write-only, no sharing; fails with kErrorFileExists if present
+    CreateOrTruncate,  // write-only, no sharing
+    OpenOrCreate,      // read-write, others may read; for appending
+};
+
+// An invalid File on failure, with the reason in the last-error value.
+File OpenFile(const std::u16string& path, FileDisposition disposition);
+// One write request of the whole size.
+bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written);
+bool SeekToEnd(const File& file);
+bool DeleteFile(const std::u16string& path);
+
+// ---- processes ---------------------------------------------------------
+
+struct ProcessEntry {
+    std::uint32_t processId = 0;
+    std::u16string exeFile;
+};
+
+// nullopt when no snapshot can be taken; an empty list when its first entry
+// cannot be read.
+std::optional<std::vector<ProcessEntry>> SnapshotProcesses();
+
+// As lstrcmpiW: 0 when equal without regard to case.
+int CompareTextIgnoringCase(const std::u16string& a, const std::u16string& b);
+
+// ---- thread state ------------------------------------------------------
+
+std::uint32_t GetThreadLocale();
+void SetThreadLocale(std::uint32_t locale);
+std::uint32_t GetLastError();
+void SetLastError(std::uint32_t error);
+
+// ---- user interface and command line -------------------------------------
+
+// MessageBoxW with no owner window; returns the button code, 0 on failure.
+int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags);
+
+// The process command line split as CommandLineToArgvW does; the program path first.
+std::vector<std::u16string> CommandLineArguments();
+
+}  // namespace platform

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+bool IsProductPresent(const std::u16string& productCode);
+std::u16string GetProductVersion(const std::u16string& productCode);
+std::u16string GetProductPackage(const std::u16string& productCode);
+
+// Sets name and language; sets localeId only when the product could be opened,
+// which is also the result.
+bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16string& name,
+                                  std::u16string& language, std::u16string& localeId);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// What the run learns about one product the patch will be applied to.
+struct TargetProduct {
+    std::u16string ProductCode;
+    std::u16string ProductName;
+    std::u16string Language;
+    std::u16string VersionString;
+    std::u16string LocalPackage;
+    std::u16string LocaleId = u"0";
+    std::u16string CommandLine;
+};
+
+// The products to patch, in the order of the patch's target list.
+class TargetList {
+public:
+    void Append(const TargetProduct& product) { products_.push_back(product); }
+    [[nodiscard]] std::size_t Count() const { return products_.size(); }
+    [[nodiscard]] bool Empty() const { return products_.empty(); }
+    TargetProduct& At(std::size_t index) { return products_.at(index); }
+    void Clear() { products_.clear(); }
+
+private:
+    std::vector<TargetProduct> products_;
+};
+
+// The process-wide list and the name of the product being handled.
+TargetList& ProcessTargetList();
+std::u16string& CurrentProductName();

@@ -1,0 +1,346 @@
+#include "doubles/fake_platform.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "common/text.h"
+
+namespace fake {
+namespace {
+
+PlatformState g_state;
+std::map<std::intptr_t, std::u16string> g_openFiles;
+std::intptr_t g_nextHandle = 100;
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+std::u16string WithoutTrailingSeparator(const std::u16string& path)
+{
+    if (path.size() > 1 && IsSeparator(path.back()) && path[path.size() - 2] != u':') {
+        return path.substr(0, path.size() - 1);
+    }
+    return path;
+}
+
+bool DirectoryExists(const std::u16string& path)
+{
+    return g_state.directories.count(path) != 0 ||
+           g_state.directories.count(WithoutTrailingSeparator(path)) != 0;
+}
+
+bool ParentExists(const std::u16string& path)
+{
+    const auto pos = path.find_last_of(u"\\/");
+    if (pos == std::u16string::npos) {
+        return true;  // current directory
+    }
+    const std::u16string parent = pos == 0 ? u"\\" : path.substr(0, pos);
+    return DirectoryExists(parent) || DirectoryExists(parent + u"\\");
+}
+
+const Resource* Find(const std::u16string& type, const std::u16string& name,
+                     std::optional<std::uint16_t> language)
+{
+    const Resource* any = nullptr;
+    for (const auto& r : g_state.resources) {
+        if (r.type != type || r.name != name) {
+            continue;
+        }
+        if (language) {
+            if (r.language == *language || r.language == 0) {
+                return &r;
+            }
+            continue;
+        }
+        if (r.language == g_state.fallbackLanguage) {
+            return &r;
+        }
+        if (any == nullptr) {
+            any = &r;
+        }
+    }
+    return any;
+}
+
+platform::ResourceResult Load(const Resource* r, platform::ResourceBytes& bytes)
+{
+    if (r == nullptr) {
+        g_state.lastError = 1813;  // ERROR_RESOURCE_TYPE_NOT_FOUND
+        return platform::ResourceResult::Missing;
+    }
+    if (r->unloadable || r->bytes.empty()) {
+        return platform::ResourceResult::Unloadable;
+    }
+    bytes.data = r->bytes.data();
+    bytes.size = r->bytes.size();
+    return platform::ResourceResult::Found;
+}
+
+}  // namespace
+
+PlatformState& Platform() { return g_state; }
+
+void ResetPlatform()
+{
+    g_state = PlatformState{};
+    g_openFiles.clear();
+}
+
+void AddStringTable(std::uint16_t language, const std::map<unsigned, std::u16string>& texts)
+{
+    std::map<unsigned, std::vector<std::uint8_t>> blocks;
+    std::set<unsigned> blockIds;
+    for (const auto& [id, text] : texts) {
+        blockIds.insert(id / 16 + 1);
+    }
+    for (unsigned block : blockIds) {
+        std::vector<std::uint8_t> bytes;
+        for (unsigned slot = 0; slot < 16; ++slot) {
+            const unsigned id = (block - 1) * 16 + slot;
+            const auto it = texts.find(id);
+            const std::u16string text = it == texts.end() ? std::u16string() : it->second;
+            const auto length = static_cast<std::uint16_t>(text.size());
+            bytes.push_back(static_cast<std::uint8_t>(length & 0xFF));
+            bytes.push_back(static_cast<std::uint8_t>(length >> 8));
+            for (char16_t c : text) {
+                bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+                bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+            }
+        }
+        g_state.resources.push_back(
+            Resource{u"#6", u"#" + ToDecimal(block), language, std::move(bytes), false});
+    }
+}
+
+std::map<unsigned, std::u16string> ReadStringTableFile(const std::string& path,
+                                                       std::uint16_t& language)
+{
+    std::ifstream in(path);
+    std::map<unsigned, std::u16string> texts;
+    std::string line;
+    language = 0;
+    while (std::getline(in, line)) {
+        unsigned primary = 0;
+        unsigned sub = 0;
+        if (std::sscanf(line.c_str(), " LANGUAGE %x , %x", &primary, &sub) == 2) {
+            language = static_cast<std::uint16_t>((sub << 10) | primary);
+            continue;
+        }
+        const auto quote = line.find('"');
+        unsigned id = 0;
+        if (quote == std::string::npos || std::sscanf(line.c_str(), " %u", &id) != 1) {
+            continue;
+        }
+        std::string raw = line.substr(quote + 1, line.rfind('"') - quote - 1);
+        std::string text;
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == 'n') {
+                text += '\n';
+                ++i;
+            } else if (raw[i] == '"' && i + 1 < raw.size() && raw[i + 1] == '"') {
+                text += '"';
+                ++i;
+            } else {
+                text += raw[i];
+            }
+        }
+        texts[id] = FromUtf8(text);
+    }
+    return texts;
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+}  // namespace fake
+
+using fake::g_openFiles;
+using fake::g_state;
+
+namespace platform {
+
+void SetModuleHandle(void* module) { g_state.module = module; }
+void* ModuleHandle() { return g_state.module; }
+
+ResourceResult LoadResource(const std::u16string& type, const std::u16string& name,
+                            ResourceBytes& bytes)
+{
+    return fake::Load(fake::Find(type, name, std::nullopt), bytes);
+}
+
+ResourceResult LoadResourceInLanguage(const std::u16string& type, const std::u16string& name,
+                                      std::uint16_t language, ResourceBytes& bytes)
+{
+    return fake::Load(fake::Find(type, name, language), bytes);
+}
+
+bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value)
+{
+    const auto it = g_state.environment.find(name);
+    if (it == g_state.environment.end()) {
+        return false;
+    }
+    value = it->second;
+    return true;
+}
+
+std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path)
+{
+    if (!g_state.tempPath) {
+        return 0;
+    }
+    const auto length = static_cast<std::uint32_t>(g_state.tempPath->size());
+    if (length + 1 > bufferUnits) {
+        return length + 1;
+    }
+    path = *g_state.tempPath;
+    return length;
+}
+
+std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUnits,
+                              std::u16string& fullPath)
+{
+    if (g_state.fullPathFails || path.empty()) {
+        return 0;
+    }
+    std::u16string full = path;
+    const bool absolute = fake::IsSeparator(path[0]) || (path.size() > 1 && path[1] == u':');
+    if (!absolute) {
+        full = g_state.currentDirectory + u"\\" + path;
+    }
+    const auto length = static_cast<std::uint32_t>(full.size());
+    if (length + 1 > bufferUnits) {
+        return length + 1;
+    }
+    fullPath = full;
+    return length;
+}
+
+PathState QueryPath(const std::u16string& path)
+{
+    if (g_state.accessDenied.count(path) != 0) {
+        return PathState::AccessDenied;
+    }
+    if (g_state.files.count(path) != 0 || fake::DirectoryExists(path)) {
+        return PathState::Exists;
+    }
+    return PathState::Missing;
+}
+
+void FileTraits::Close(Handle handle)
+{
+    if (g_openFiles.erase(handle) != 0) {
+        --g_state.openFiles;
+    }
+}
+
+File OpenFile(const std::u16string& path, FileDisposition disposition)
+{
+    if (g_state.beforeCreate) {
+        g_state.beforeCreate(path);
+    }
+    if (g_state.accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
+        g_state.lastError = kErrorAccessDenied;
+        return File();
+    }
+    if (!fake::ParentExists(path)) {
+        g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
+        return File();
+    }
+    const bool exists = g_state.files.count(path) != 0;
+    switch (disposition) {
+    case FileDisposition::CreateNew:
+        if (exists) {
+            g_state.lastError = kErrorFileExists;
+            return File();
+        }
+        g_state.files[path].clear();
+        break;
+    case FileDisposition::CreateOrTruncate:
+        g_state.files[path].clear();
+        break;
+    case FileDisposition::OpenOrCreate:
+        g_state.files[path];
+        break;
+    }
+    const std::intptr_t handle = fake::g_nextHandle++;
+    g_openFiles[handle] = path;
+    ++g_state.openFiles;
+    return File(handle);
+}
+
+bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written)
+{
+    written = 0;
+    const auto it = g_openFiles.find(file.Get());
+    if (it == g_openFiles.end() || g_state.failWrites) {
+        g_state.lastError = 6;  // ERROR_INVALID_HANDLE
+        return false;
+    }
+    written = g_state.writeLimit ? std::min(size, *g_state.writeLimit) : size;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    auto& content = g_state.files[it->second];
+    content.insert(content.end(), bytes, bytes + written);
+    g_state.largestWrite = std::max(g_state.largestWrite, static_cast<int>(size));
+    if (written < size) {
+        g_state.lastError = 112;  // ERROR_DISK_FULL
+        return false;
+    }
+    return true;
+}
+
+bool SeekToEnd(const File& file) { return g_openFiles.count(file.Get()) != 0; }
+
+bool DeleteFile(const std::u16string& path)
+{
+    g_state.deleted.push_back(path);
+    return g_state.files.erase(path) != 0;
+}
+
+std::optional<std::vector<ProcessEntry>> SnapshotProcesses()
+{
+    ++g_state.snapshots;
+    if (g_state.beforeSnapshot) {
+        g_state.beforeSnapshot(g_state.snapshots);
+    }
+    return g_state.processes;
+}
+
+int CompareTextIgnoringCase(const std::u16string& a, const std::u16string& b)
+{
+    return EqualsAsciiIgnoringCase(a, b) ? 0 : (a < b ? -1 : 1);
+}
+
+std::uint32_t GetThreadLocale() { return g_state.threadLocale; }
+
+void SetThreadLocale(std::uint32_t locale)
+{
+    g_state.threadLocale = locale;
+    g_state.localesSet.push_back(locale);
+}
+
+std::uint32_t GetLastError()
+{
+    ++g_state.lastErrorReads;
+    return g_state.lastError;
+}
+
+void SetLastError(std::uint32_t error) { g_state.lastError = error; }
+
+int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
+{
+    g_state.boxes.push_back(fake::Box{text, title, flags, g_state.threadLocale});
+    if (g_state.answers.empty()) {
+        return 1;
+    }
+    const int answer = g_state.answers.front();
+    g_state.answers.pop_front();
+    return answer;
+}
+
+std::vector<std::u16string> CommandLineArguments() { return g_state.arguments; }
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#pragma once
+
+// Scriptable stand-in for the operating system, linked into the unit tests in
+// place of platform_win32.cpp. Files live in memory; boxes are recorded.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+struct Resource {
+    std::u16string type;
+    std::u16string name;
+    std::uint16_t language = 0;
+    std::vector<std::uint8_t> bytes;
+    bool unloadable = false;
+};
+
+struct Box {
+    std::u16string text;
+    std::u16string title;
+    std::uint32_t flags = 0;
+    std::uint32_t locale = 0;  // thread locale when shown
+};
+
+struct PlatformState {
+    void* module = nullptr;
+    std::vector<Resource> resources;
+    // The language a lookup without language settles on when it has a choice.
+    std::uint16_t fallbackLanguage = 1033;
+
+    std::map<std::u16string, std::u16string> environment;
+    std::optional<std::u16string> tempPath = u"C:\\Temp\\";
+    std::u16string currentDirectory = u"C:\\Work";
+    bool fullPathFails = false;
+
+    // In-memory file system; paths are compared as they stand.
+    std::set<std::u16string> directories = {u"C:\\", u"C:\\Temp", u"C:\\Work", u"\\"};
+    std::map<std::u16string, std::vector<std::uint8_t>> files;
+    std::set<std::u16string> accessDenied;  // QueryPath answers AccessDenied; opening fails
+    std::optional<std::size_t> writeLimit;  // a write takes at most this many bytes
+    bool failWrites = false;
+    int openFiles = 0;
+    int largestWrite = 0;
+    std::vector<std::u16string> deleted;
+    // Runs between the existence check and the creation of a name, to plant a file.
+    std::function<void(const std::u16string&)> beforeCreate;
+
+    std::optional<std::vector<platform::ProcessEntry>> processes =
+        std::vector<platform::ProcessEntry>{};
+    // Runs before each snapshot: lets a test end a process between boxes.
+    std::function<void(int snapshotNumber)> beforeSnapshot;
+    int snapshots = 0;
+
+    std::uint32_t threadLocale = 1033;
+    std::vector<std::uint32_t> localesSet;
+    std::uint32_t lastError = 0;
+    int lastErrorReads = 0;
+
+    std::vector<Box> boxes;
+    std::deque<int> answers;  // answers for the next boxes; 1 (OK) when empty
+
+    std::vector<std::u16string> arguments = {u"servicepack.exe"};
+};
+
+PlatformState& Platform();
+void ResetPlatform();
+
+// Registers RT_STRING blocks for one language, as the resource compiler lays them out.
+void AddStringTable(std::uint16_t language, const std::map<unsigned, std::u16string>& texts);
+
+// Parses one of the project's string-table .rc files into id -> text.
+std::map<unsigned, std::u16string> ReadStringTableFile(const std::string& path,
+                                                       std::uint16_t& language);
+
+// The bytes of a file as a string, for comparisons.
+std::vector<std::uint8_t> Bytes(const std::string& text);
+
+}  // namespace fake

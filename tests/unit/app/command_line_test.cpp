@@ -1,0 +1,97 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "doubles/fake_platform.h"
+
+namespace {
+
+RunOptions Parse(std::vector<std::u16string> tail)
+{
+    tail.insert(tail.begin(), u"servicepack.exe");
+    RunOptions options;
+    options.quiet = true;  // must be reset by the parser
+    options.extractPath = u"stale";
+    EXPECT_TRUE(ParseArguments(tail, options));
+    return options;
+}
+
+TEST(CommandLine, NoArgumentsMeansInstall)
+{
+    const RunOptions o = Parse({});
+    EXPECT_TRUE(o.install);
+    EXPECT_FALSE(o.quiet || o.extract || o.listProducts || o.exportPatchList);
+    EXPECT_TRUE(o.extractPath.empty());
+}
+
+TEST(CommandLine, SwitchesAreCaseInsensitiveWholeWords)
+{
+    EXPECT_TRUE(Parse({u"/Q"}).quiet);
+    EXPECT_TRUE(Parse({u"/Q"}).install);
+    const RunOptions e = Parse({u"/E", u"C:\\out.msp"});
+    EXPECT_TRUE(e.extract);
+    EXPECT_FALSE(e.install);
+    EXPECT_EQ(e.extractPath, u"C:\\out.msp");
+    // A leading minus, a longer word or an unknown switch is not a switch.
+    for (const char16_t* other : {u"-q", u"-e", u"/qq", u"/x", u"q", u"/"}) {
+        const RunOptions o = Parse({other});
+        EXPECT_TRUE(o.install) << ToUtf8(other);
+        EXPECT_FALSE(o.quiet || o.extract || o.listProducts) << ToUtf8(other);
+    }
+}
+
+TEST(CommandLine, ExtractTakesTheNextArgumentWhateverItIs)
+{
+    const RunOptions o = Parse({u"/e", u"/q"});
+    EXPECT_TRUE(o.extract);
+    EXPECT_EQ(o.extractPath, u"/q");
+    EXPECT_FALSE(o.quiet);
+
+    const RunOptions last = Parse({u"/q", u"/e"});
+    EXPECT_TRUE(last.extract);
+    EXPECT_TRUE(last.quiet);
+    EXPECT_TRUE(last.extractPath.empty());
+}
+
+TEST(CommandLine, ListStopsTheWalk)
+{
+    const RunOptions after = Parse({u"/i", u"/q", u"/e", u"x"});
+    EXPECT_TRUE(after.listProducts);
+    EXPECT_FALSE(after.install);
+    EXPECT_FALSE(after.quiet);
+    EXPECT_FALSE(after.extract);
+
+    const RunOptions before = Parse({u"/q", u"/I"});
+    EXPECT_TRUE(before.listProducts);
+    EXPECT_TRUE(before.quiet);
+
+    const RunOptions both = Parse({u"/e", u"file.msp", u"/i"});
+    EXPECT_TRUE(both.extract);
+    EXPECT_EQ(both.extractPath, u"file.msp");
+    EXPECT_TRUE(both.listProducts);
+}
+
+TEST(CommandLine, PatchListSwitchIsParsedLikeExtract)
+{
+    const RunOptions named = Parse({u"/P", u"out.txt"});
+    EXPECT_TRUE(named.exportPatchList);
+    EXPECT_FALSE(named.install);
+    EXPECT_EQ(named.patchListPath, u"out.txt");
+
+    const RunOptions alone = Parse({u"/p"});
+    EXPECT_TRUE(alone.exportPatchList);
+    EXPECT_TRUE(alone.patchListPath.empty());
+}
+
+TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
+{
+    fake::ResetPlatform();
+    fake::Platform().arguments = {u"sp.exe", u"/q", u"/e"};
+    EXPECT_TRUE(ParseCommandLine());
+    EXPECT_TRUE(ProcessRunOptions().quiet);
+    EXPECT_TRUE(ProcessRunOptions().extract);
+    ProcessRunOptions() = RunOptions{};
+}
+
+}  // namespace

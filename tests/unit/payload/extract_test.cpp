@@ -1,0 +1,139 @@
+#include "payload/extract.h"
+
+#include <gtest/gtest.h>
+
+#include "doubles/fake_platform.h"
+
+namespace {
+
+const std::vector<std::uint8_t> kPayload = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1,
+                                            1,    2,    3,    4,    5};
+
+class ExtractTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        ResetTempNameCounter();
+        fake::Platform().resources.push_back({u"MSP", u"IDR_MSP", 1046, kPayload, false});
+    }
+    fake::PlatformState& os = fake::Platform();
+};
+
+TEST_F(ExtractTest, FirstTempNameIsMsp2InTmpWithOneSeparator)
+{
+    os.directories.insert(u"D:\\tmp");
+    os.environment[u"TMP"] = u"D:\\tmp";
+    std::u16string path;
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"D:\\tmp\\MSP2");
+    EXPECT_EQ(os.files[path], kPayload);
+    EXPECT_EQ(os.largestWrite, static_cast<int>(kPayload.size()));  // one write request
+    EXPECT_EQ(os.openFiles, 0);
+
+    os.environment[u"TMP"] = u"D:\\tmp\\";
+    std::u16string second;
+    ASSERT_TRUE(ExtractPatch(second));
+    EXPECT_EQ(second, u"D:\\tmp\\MSP3");  // the counter goes on across calls
+}
+
+TEST_F(ExtractTest, ExistingNamesAreSkipped)
+{
+    os.files[u"C:\\Temp\\MSP2"] = {9};
+    os.directories.insert(u"C:\\Temp\\MSP3");
+    os.accessDenied.insert(u"C:\\Temp\\MSP4");
+    std::u16string path;
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP5");
+    EXPECT_EQ(os.files[u"C:\\Temp\\MSP2"], std::vector<std::uint8_t>{9});
+}
+
+TEST_F(ExtractTest, DirectoryFallsBackFromTmpToTempToRootToCurrent)
+{
+    os.environment[u"TMP"] = u"Q:\\missing";
+    std::u16string path;
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP2");
+
+    os.tempPath = u"Q:\\gone\\";
+    path.clear();
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"\\MSP3");
+
+    os.directories.erase(u"\\");
+    path.clear();
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u".\\MSP4");
+}
+
+TEST_F(ExtractTest, NameTakenBetweenCheckAndCreationIsNotOverwritten)
+{
+    // Someone plants MSP2 after the check: the file is left alone and MSP3 is used.
+    bool planted = false;
+    os.beforeCreate = [&](const std::u16string& path) {
+        if (!planted && path == u"C:\\Temp\\MSP2") {
+            os.files[path] = {7, 7};
+            planted = true;
+        }
+    };
+    std::u16string path;
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP3");
+    EXPECT_EQ(os.files[u"C:\\Temp\\MSP2"], (std::vector<std::uint8_t>{7, 7}));
+    EXPECT_EQ(os.files[path], kPayload);
+}
+
+TEST_F(ExtractTest, TempDirectoryUnavailableOrTooLong)
+{
+    os.tempPath.reset();
+    std::u16string path;
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_TRUE(path.empty());
+
+    os.tempPath = std::u16string(1024, u'x');  // does not fit with its terminator
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_TRUE(path.empty());
+    EXPECT_TRUE(os.files.empty());
+}
+
+TEST_F(ExtractTest, MissingOrEmptyResourceCreatesNothing)
+{
+    os.resources.clear();
+    std::u16string path;
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP2");
+    EXPECT_TRUE(os.files.empty());
+
+    os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {}, false});
+    std::u16string given = u"C:\\Work\\out.msp";
+    EXPECT_FALSE(ExtractPatch(given));
+    EXPECT_TRUE(os.files.empty());
+}
+
+TEST_F(ExtractTest, GivenPathIsTruncatedAndRewritten)
+{
+    os.files[u"C:\\Work\\out.msp"] = std::vector<std::uint8_t>(100, 0x55);
+    std::u16string path = u"C:\\Work\\out.msp";
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Work\\out.msp");
+    EXPECT_EQ(os.files[path], kPayload);
+}
+
+TEST_F(ExtractTest, GivenPathInMissingDirectoryFails)
+{
+    std::u16string path = u"C:\\Nowhere\\out.msp";
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Nowhere\\out.msp");
+    EXPECT_TRUE(os.files.empty());
+}
+
+TEST_F(ExtractTest, ShortWriteLeavesThePartialFileClosed)
+{
+    os.writeLimit = 4;
+    std::u16string path = u"C:\\Work\\out.msp";
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_EQ(os.files[path].size(), 4u);
+    EXPECT_EQ(os.openFiles, 0);
+}
+
+}  // namespace
