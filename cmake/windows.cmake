@@ -58,7 +58,7 @@ file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS
 # One executable around one patch: the resource script is generated per target
 # so each names its own payload, and rebuilt whenever an embedded file changes.
 function(servicepack_add_executable target output_name patch texts)
-    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.rc)
     set(body "#pragma code_page(65001)\n#include \"servicepack.rc\"\n\n")
     string(APPEND body "// Payload and patch-list texts, stored under Portuguese (Brazil).\nLANGUAGE 0x16, 0x01\n")
     string(APPEND body "IDR_MSP MSP \"${patch}\"\n")

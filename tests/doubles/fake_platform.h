@@ -43,7 +43,7 @@ struct PlatformState {
     bool fullPathFails = false;
 
     // In-memory file system; paths are compared as they stand.
-    std::set<std::u16string> directories = {u"C:\\", u"C:\\Temp", u"C:\\Work", u"\\"};
+    std::set<std::u16string> directories = {u"C:\\", u"C:\\Temp", u"C:\\Work", u"\\", u"."};
     std::map<std::u16string, std::vector<std::uint8_t>> files;
     std::set<std::u16string> accessDenied;  // QueryPath answers AccessDenied; opening fails
     std::optional<std::size_t> writeLimit;  // a write takes at most this many bytes

@@ -1,0 +1,116 @@
+#include "install/driver.h"
+
+#include "common/text.h"
+#include "install/install_command.h"
+#include "install/version.h"
+#include "installer/installer.h"
+#include "payload/extract.h"
+#include "payload/summary.h"
+#include "platform/platform.h"
+#include "targets/selection.h"
+#include "targets/target_product.h"
+#include "ui/message_ids.h"
+#include "ui/messages.h"
+#include "ui/running_apps.h"
+
+namespace {
+
+// Reported when a command line would not fit the installer's limit.
+constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
+
+enum class Outcome { Installed, Failed, UpToDate };
+
+// Applies the patch to one target; shows the message of a failure.
+Outcome ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
+{
+    CurrentProductName() = target.ProductName;
+    platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(target.Language)));
+
+    if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
+        ShowMessage(msg::kUpToDate);
+        return Outcome::UpToDate;
+    }
+
+    std::u16string filesInUse;
+    LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
+    if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
+        platform::SetLastError(kErrorInvalidCommandLine);
+        ShowMessage(msg::kInstallFailed);
+        return Outcome::Failed;
+    }
+
+    installer::EnableLog(installer::kLogModeVerbose, MakeLogPath(target.ProductName), 0);
+    const int previousUi = installer::SetInternalUI(installer::kUiLevelBasicNoCancel);
+
+    const std::uint32_t result =
+        installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
+                                      installer::kStateDefault, target.CommandLine);
+
+    Outcome outcome = Outcome::Installed;
+    if (result == installer::kSuccess || result == installer::kRebootInitiated ||
+        result == installer::kRebootRequired) {
+        outcome = Outcome::Installed;
+    } else if (result == installer::kPackageRejected) {
+        ShowMessage(msg::kRefusedByPolicy);
+        outcome = Outcome::Failed;
+    } else {
+        platform::SetLastError(result);
+        ShowMessage(msg::kInstallFailed);
+        outcome = Outcome::Failed;
+    }
+
+    installer::EnableLog(installer::kLogModeOff, u"", 0);
+    installer::SetInternalUI(previousUi);
+    return outcome;
+}
+
+}  // namespace
+
+bool RunInstall()
+{
+    std::u16string patchPath;
+    if (!ExtractPatch(patchPath)) {
+        ShowMessage(msg::kInstallFailed);
+        return false;
+    }
+
+    // The extracted file is ours from here on and goes on every path.
+    struct RemoveOnExit {
+        const std::u16string& path;
+        ~RemoveOnExit() { platform::DeleteFile(path); }
+    } removeOnExit{patchPath};
+
+    std::u16string patchCode;
+    std::u16string productList;
+    if (!ReadPatchCode(patchPath, patchCode) || !ReadPatchTemplate(patchPath, productList)) {
+        ShowMessage(msg::kInstallFailed);
+        return false;
+    }
+
+    const int presentCount = SelectTargets(patchPath, patchCode, productList);
+
+    if (!CheckRunningApplications()) {
+        ShowMessage(msg::kInstallFailed);
+        return false;
+    }
+
+    TargetList& targets = ProcessTargetList();
+    bool ok = true;
+    for (std::size_t i = 0; i < targets.Count() && ok; ++i) {
+        const Outcome outcome = ApplyPatch(targets.At(i), patchPath);
+        if (outcome == Outcome::UpToDate) {
+            return false;
+        }
+        ok = outcome == Outcome::Installed;
+    }
+
+    if (ok && !targets.Empty()) {
+        ShowMessage(msg::kInstalled);
+    } else if (presentCount == 0) {
+        ShowMessage(msg::kNoProduct);
+        ok = false;
+    } else if (targets.Empty()) {
+        ShowMessage(msg::kUpToDate);
+    }
+    return ok;
+}

@@ -1,0 +1,44 @@
+#include "install/install_command.h"
+
+#include <cstdint>
+
+#include "common/file_names.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr std::size_t kCommandLineUnits = 1024;  // with terminator
+constexpr std::uint32_t kLogPathUnits = 260;     // with terminator
+// A locale of one character (the default "0") is left out.
+constexpr std::size_t kMinLocaleLength = 2;
+
+}  // namespace
+
+bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16string& localeId,
+                             const std::u16string& filesInUseText, std::u16string& commandLine)
+{
+    std::u16string line = u"PATCH=\"" + patchPath + u"\"";
+    if (localeId.size() >= kMinLocaleLength) {
+        line += u" LOCALEID=" + localeId;
+    }
+    line += u" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"" + filesInUseText + u"\"";
+    if (line.size() + 1 > kCommandLineUnits) {
+        return false;
+    }
+    commandLine = std::move(line);
+    return true;
+}
+
+std::u16string MakeLogPath(const std::u16string& productName)
+{
+    std::u16string tempPath;
+    const std::uint32_t length = platform::GetTempPath(kLogPathUnits, tempPath);
+    if (length == 0 || length >= kLogPathUnits) {
+        return {};
+    }
+    std::u16string logPath = tempPath + ReplaceInvalidFileNameCharacters(productName) + u".log";
+    if (logPath.size() + 1 > kLogPathUnits) {
+        return {};
+    }
+    return logPath;
+}

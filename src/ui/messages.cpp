@@ -1,0 +1,177 @@
+#include "ui/messages.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/run_options.h"
+#include "common/text.h"
+#include "platform/platform.h"
+#include "targets/target_product.h"
+#include "ui/format.h"
+#include "ui/message_ids.h"
+
+namespace {
+
+// String tables are stored in blocks of 16 counted strings; block n holds
+// ids (n - 1) * 16 to n * 16 - 1.
+constexpr char16_t kStringTableType[] = u"#6";
+constexpr unsigned kStringsPerBlock = 16;
+constexpr unsigned kLargestStringId = 0xFFFF;
+constexpr unsigned kFirstOwnId = 300;
+constexpr unsigned kLastOwnId = 321;
+constexpr std::uint32_t kLanguageMask = 0xFFFF;
+
+unsigned BlockOf(unsigned id) { return id / kStringsPerBlock + 1; }
+
+std::u16string BlockName(unsigned block) { return u"#" + ToDecimal(block); }
+
+// The text in slot `slot` of a block. A block that ends early or whose counts
+// run past its end yields nothing rather than bytes outside the resource.
+std::u16string ReadBlockEntry(const platform::ResourceBytes& block, unsigned slot)
+{
+    std::size_t offset = 0;
+    for (unsigned i = 0; i <= slot; ++i) {
+        if (block.size - offset < 2) {
+            return {};
+        }
+        const std::size_t length =
+            static_cast<std::size_t>(block.data[offset] | (block.data[offset + 1] << 8));
+        offset += 2;
+        if ((block.size - offset) / 2 < length) {
+            return {};
+        }
+        if (i == slot) {
+            std::u16string text(length, u'\0');
+            for (std::size_t k = 0; k < length; ++k) {
+                const std::size_t at = offset + 2 * k;
+                text[k] = static_cast<char16_t>(block.data[at] | (block.data[at + 1] << 8));
+            }
+            return text;
+        }
+        offset += 2 * length;
+    }
+    return {};
+}
+
+// Whether the language carries a table of ours at all; only then is a missing
+// id final instead of left to the platform's choice of language.
+bool LanguageHasTable(std::uint16_t language)
+{
+    for (unsigned block = BlockOf(kFirstOwnId); block <= BlockOf(kLastOwnId); ++block) {
+        platform::ResourceBytes bytes;
+        if (platform::LoadResourceInLanguage(kStringTableType, BlockName(block), language,
+                                             bytes) != platform::ResourceResult::Missing) {
+            return true;
+        }
+    }
+    return false;
+}
+
+enum class InsertKind { None, PackageWord, ProductName, ErrorCode };
+
+struct MessageLayout {
+    unsigned id;
+    unsigned title;
+    unsigned flags;
+    std::array<InsertKind, 2> inserts;
+};
+
+constexpr std::array<MessageLayout, 8> kMessageLayouts = {{
+    {msg::kInstallFailed, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::ErrorCode}},
+    {msg::kInstalled, msg::kTitleSuccess, kInformationBoxFlags,
+     {InsertKind::PackageWord, InsertKind::ProductName}},
+    {msg::kRefusedByPolicy, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::ProductName, InsertKind::None}},
+    {msg::kUpToDate, msg::kTitleUnnecessary, kInformationBoxFlags,
+     {InsertKind::ProductName, InsertKind::PackageWord}},
+    {msg::kNoProduct, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::PackageWord}},
+    {msg::kNotDesignedFor, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::ProductName}},
+    {msg::kBadCommandLine, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::None, InsertKind::None}},
+    {msg::kNeedPatchList, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::None}},
+}};
+
+// An id outside the table still reaches the user: its own text, without
+// inserts, as an error.
+MessageLayout LayoutOf(unsigned id)
+{
+    for (const auto& layout : kMessageLayouts) {
+        if (layout.id == id) {
+            return layout;
+        }
+    }
+    return {id, msg::kTitleError, kErrorBoxFlags, {InsertKind::None, InsertKind::None}};
+}
+
+std::vector<Insert> InsertsOf(const MessageLayout& layout, std::int32_t errorCode)
+{
+    std::vector<Insert> inserts;
+    for (const InsertKind kind : layout.inserts) {
+        switch (kind) {
+        case InsertKind::None:
+            break;
+        case InsertKind::PackageWord:
+            inserts.emplace_back(std::u16string(kPackageWord));
+            break;
+        case InsertKind::ProductName:
+            inserts.emplace_back(CurrentProductName());
+            break;
+        case InsertKind::ErrorCode:
+            inserts.emplace_back(errorCode);
+            break;
+        }
+    }
+    return inserts;
+}
+
+}  // namespace
+
+int LoadMessageString(unsigned id, std::u16string& text, int capacity)
+{
+    text.clear();
+    if (capacity <= 0 || id > kLargestStringId) {
+        return 0;
+    }
+    // The thread locale picks the table: the platform's own string loader
+    // ignores it, so the language's block is looked up explicitly.
+    const auto language = static_cast<std::uint16_t>(platform::GetThreadLocale() & kLanguageMask);
+    const std::u16string block = BlockName(BlockOf(id));
+    platform::ResourceBytes bytes;
+    platform::ResourceResult found =
+        platform::LoadResourceInLanguage(kStringTableType, block, language, bytes);
+    if (found == platform::ResourceResult::Missing && !LanguageHasTable(language)) {
+        found = platform::LoadResource(kStringTableType, block, bytes);
+    }
+    if (found != platform::ResourceResult::Found) {
+        return 0;
+    }
+    text = ReadBlockEntry(bytes, id % kStringsPerBlock);
+    if (text.size() > static_cast<std::size_t>(capacity - 1)) {
+        text.resize(static_cast<std::size_t>(capacity - 1));
+    }
+    return static_cast<int>(text.size());
+}
+
+int ShowMessage(unsigned messageId)
+{
+    if (ProcessRunOptions().quiet) {
+        return kAnswerNo;
+    }
+    // Read before anything else can overwrite the caller's error.
+    const auto errorCode = static_cast<std::int32_t>(platform::GetLastError());
+
+    const MessageLayout layout = LayoutOf(messageId);
+    std::u16string format;
+    LoadMessageString(messageId, format, kMessageCapacity);
+    const std::u16string text =
+        FormatInserts(format, InsertsOf(layout, errorCode), kComposedCapacity);
+
+    std::u16string title;
+    LoadMessageString(layout.title, title, kMessageCapacity);
+    return platform::MessageBox(text, title, layout.flags);
+}

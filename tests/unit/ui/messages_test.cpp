@@ -1,0 +1,294 @@
+#include "ui/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/run_options.h"
+#include "common/text.h"
+#include "doubles/fake_platform.h"
+#include "targets/target_product.h"
+#include "ui/format.h"
+#include "ui/message_ids.h"
+#include "unit/ui/string_tables.h"
+
+namespace {
+
+constexpr std::uint32_t kEnglish = 1033;
+constexpr std::uint32_t kGerman = 1031;
+constexpr std::uint32_t kTraditionalChinese = 1028;
+constexpr std::uint32_t kPortugueseBrazil = 1046;
+constexpr std::uint32_t kTurkish = 1055;  // no table of its own
+
+constexpr char16_t kProduct[] = u"Suite 2008";
+constexpr std::int32_t kErrorCode = 1603;
+
+// What each message must receive, in order, and how it is shown.
+struct Expected {
+    unsigned id;
+    std::vector<Insert> inserts;
+    unsigned title;
+    unsigned flags;
+};
+
+const std::u16string kPackage = u"service pack";
+const std::vector<Expected> kExpected = {
+    {300, {kPackage, kErrorCode}, 311, kErrorBoxFlags},
+    {301, {kPackage, std::u16string(kProduct)}, 312, kInformationBoxFlags},
+    {302, {std::u16string(kProduct)}, 311, kErrorBoxFlags},
+    {306, {std::u16string(kProduct), kPackage}, 313, kInformationBoxFlags},
+    {307, {kPackage, kPackage}, 311, kErrorBoxFlags},
+    {308, {kPackage, std::u16string(kProduct)}, 311, kErrorBoxFlags},
+    {309, {}, 311, kErrorBoxFlags},
+    {310, {kPackage}, 311, kErrorBoxFlags},
+};
+
+// The placeholder letters an insert list calls for.
+std::u16string LettersOf(const std::vector<Insert>& inserts)
+{
+    std::u16string letters;
+    for (const auto& insert : inserts) {
+        letters += std::holds_alternative<std::int32_t>(insert) ? u'd' : u's';
+    }
+    return letters;
+}
+
+// The placeholder letters of a format, in order ("%%" is no placeholder).
+std::u16string PlaceholdersOf(const std::u16string& format)
+{
+    std::u16string letters;
+    for (std::size_t i = 0; i + 1 < format.size(); ++i) {
+        if (format[i] == u'%') {
+            if (format[i + 1] != u'%') {
+                letters += format[i + 1];
+            }
+            ++i;
+        }
+    }
+    return letters;
+}
+
+bool EndsWith(const std::u16string& text, const std::u16string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class Messages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        ProcessRunOptions() = RunOptions{};
+        CurrentProductName().clear();
+    }
+
+    static std::u16string Load(unsigned id)
+    {
+        std::u16string text;
+        LoadMessageString(id, text, kMessageCapacity);
+        return text;
+    }
+};
+
+TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheThirteenIds)
+{
+    const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309,
+                                    310, 311, 312, 313, 320, 321};
+    for (const auto& table : LoadShippedTables()) {
+        SCOPED_TRACE(table.file);
+        EXPECT_EQ(table.language, table.expectedLanguage);
+        std::set<unsigned> carried;
+        for (const auto& [id, text] : table.texts) {
+            carried.insert(id);
+            EXPECT_FALSE(text.empty()) << id;
+        }
+        EXPECT_EQ(carried, ids);
+    }
+}
+
+TEST_F(Messages, EveryLanguageComposesEveryMessageFromItsOwnInserts)
+{
+    CurrentProductName() = kProduct;
+    for (const auto& table : LoadShippedTables()) {
+        SCOPED_TRACE(table.file);
+        fake::Platform().threadLocale = table.language;
+        for (const auto& expected : kExpected) {
+            SCOPED_TRACE(expected.id);
+            const std::u16string format = table.texts.at(expected.id);
+            // Placeholders may stop early but never outrun or mismatch the inserts.
+            const std::u16string used = PlaceholdersOf(format);
+            EXPECT_EQ(LettersOf(expected.inserts).compare(0, used.size(), used), 0)
+                << ToUtf8(format);
+
+            fake::Platform().lastError = kErrorCode;
+            fake::Platform().boxes.clear();
+            EXPECT_EQ(ShowMessage(expected.id), 1);
+            ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+            const fake::Box& box = fake::Platform().boxes[0];
+            EXPECT_EQ(box.text, FormatInserts(format, expected.inserts, kComposedCapacity));
+            EXPECT_EQ(box.text.find(u'%'), std::u16string::npos) << ToUtf8(box.text);
+            EXPECT_EQ(box.title, table.texts.at(expected.title));
+            EXPECT_EQ(box.flags, expected.flags);
+            if (expected.id == msg::kInstallFailed) {
+                EXPECT_NE(box.text.find(u"1603"), std::u16string::npos);
+            }
+        }
+        // The running-application box gets the name and an empty second insert.
+        const std::u16string body = FormatInserts(
+            Load(msg::kRunningApplications), {std::u16string(u"Plotrix\n"), std::u16string()},
+            kComposedCapacity);
+        EXPECT_NE(body.find(u"Plotrix\n"), std::u16string::npos);
+        EXPECT_EQ(body.find(u'%'), std::u16string::npos);
+        EXPECT_EQ(PlaceholdersOf(Load(msg::kFilesInUse)), u"");
+    }
+}
+
+TEST_F(Messages, EnglishFailureShowsTheCallersErrorCode)
+{
+    LoadShippedTable("en-US.rc");
+    fake::Platform().lastError = 1603;
+    EXPECT_EQ(ShowMessage(msg::kInstallFailed), 1);
+    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+    const fake::Box& box = fake::Platform().boxes[0];
+    EXPECT_EQ(box.text,
+              u"A problem prevented the service pack from being installed. Contact your system "
+              u"administrator. \n\n Error Code: 1603");
+    EXPECT_EQ(box.title, u"Installation Error");
+    EXPECT_EQ(box.flags, 0x50010u);
+    EXPECT_EQ(fake::Platform().lastErrorReads, 1);
+}
+
+TEST_F(Messages, ErrorCodeIsReadBeforeTheLookupCanChangeIt)
+{
+    // Without a Turkish table the lookup misses first, which sets a last error.
+    LoadShippedTable("en-US.rc");
+    fake::Platform().threadLocale = kTurkish;
+    fake::Platform().lastError = 0x80070643;
+    ShowMessage(msg::kInstallFailed);
+    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+    EXPECT_TRUE(EndsWith(fake::Platform().boxes[0].text, u"Error Code: -2147023293"));
+}
+
+TEST_F(Messages, QuietShowsNothingAndLeavesTheErrorUnread)
+{
+    LoadShippedTable("en-US.rc");
+    ProcessRunOptions().quiet = true;
+    EXPECT_EQ(ShowMessage(msg::kInstalled), kAnswerNo);
+    EXPECT_EQ(ShowMessage(msg::kInstallFailed), kAnswerNo);
+    EXPECT_TRUE(fake::Platform().boxes.empty());
+    EXPECT_EQ(fake::Platform().lastErrorReads, 0);
+}
+
+TEST_F(Messages, ThreadLocaleChoosesTheTable)
+{
+    const ShippedTable chinese = LoadShippedTable("zh-TW.rc");
+    const ShippedTable german = LoadShippedTable("de-DE.rc");
+    const ShippedTable english = LoadShippedTable("en-US.rc");
+
+    fake::Platform().threadLocale = kTraditionalChinese;
+    EXPECT_EQ(Load(msg::kFilesInUse), chinese.texts.at(msg::kFilesInUse));
+    EXPECT_EQ(Load(msg::kRunningApplications), chinese.texts.at(msg::kRunningApplications));
+
+    // Only the language part of the locale counts (sort order in bits 16 and up).
+    fake::Platform().threadLocale = 0x10000 | kGerman;
+    CurrentProductName() = u"Suite 2008";
+    ShowMessage(msg::kUpToDate);
+    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+    const fake::Box& box = fake::Platform().boxes[0];
+    EXPECT_EQ(box.title, german.texts.at(msg::kTitleUnnecessary));
+    EXPECT_NE(box.text.find(u"service pack"), std::u16string::npos);
+    EXPECT_EQ(box.text, FormatInserts(german.texts.at(msg::kUpToDate),
+                                      {std::u16string(u"Suite 2008"),
+                                       std::u16string(u"service pack")},
+                                      kComposedCapacity));
+
+    // A language without a table is left to the platform's fallback.
+    fake::Platform().threadLocale = kTurkish;
+    EXPECT_EQ(Load(msg::kTitleError), english.texts.at(msg::kTitleError));
+    fake::Platform().fallbackLanguage = kGerman;
+    EXPECT_EQ(Load(msg::kTitleError), german.texts.at(msg::kTitleError));
+    EXPECT_EQ(Load(msg::kFilesInUse), german.texts.at(msg::kFilesInUse));
+}
+
+TEST_F(Messages, IdMissingFromTheLanguagesTableIsNotBorrowed)
+{
+    LoadShippedTable("en-US.rc");
+    fake::AddStringTable(kGerman, {{msg::kFilesInUse, u"Nur dieser Text"}});
+    fake::Platform().threadLocale = kGerman;
+    std::u16string text = u"stale";
+    EXPECT_EQ(LoadMessageString(msg::kRunningApplications, text, kMessageCapacity), 0);
+    EXPECT_EQ(text, u"");
+    EXPECT_EQ(LoadMessageString(msg::kInstallFailed, text, kMessageCapacity), 0);
+    EXPECT_EQ(LoadMessageString(msg::kFilesInUse, text, kMessageCapacity), 15);
+    EXPECT_EQ(text, u"Nur dieser Text");
+
+    // The box is shown all the same, empty.
+    ShowMessage(msg::kRefusedByPolicy);
+    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+    EXPECT_EQ(fake::Platform().boxes[0].text, u"");
+    EXPECT_EQ(fake::Platform().boxes[0].title, u"");
+    EXPECT_EQ(fake::Platform().boxes[0].flags, kErrorBoxFlags);
+}
+
+TEST_F(Messages, LongTextsAreCut)
+{
+    fake::AddStringTable(kEnglish, {{msg::kBadCommandLine, std::u16string(600, u'a')},
+                                    {msg::kRefusedByPolicy, std::u16string(500, u'b') + u"%s"}});
+    std::u16string text;
+    EXPECT_EQ(LoadMessageString(msg::kBadCommandLine, text, kMessageCapacity), 511);
+    EXPECT_EQ(text, std::u16string(511, u'a'));
+    EXPECT_EQ(LoadMessageString(msg::kBadCommandLine, text, 1), 0);
+    EXPECT_EQ(text, u"");
+    EXPECT_EQ(LoadMessageString(msg::kBadCommandLine, text, 0), 0);
+
+    CurrentProductName() = std::u16string(1000, u'n');
+    ShowMessage(msg::kRefusedByPolicy);
+    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+    EXPECT_EQ(fake::Platform().boxes[0].text,
+              std::u16string(500, u'b') + std::u16string(523, u'n'));
+}
+
+TEST_F(Messages, DamagedBlockYieldsNothing)
+{
+    // Block 21 holds ids 320..335; its first count claims more than the block has.
+    fake::Platform().resources.push_back(
+        fake::Resource{u"#6", u"#21", static_cast<std::uint16_t>(kEnglish),
+                       {0x40, 0x00, 'a', 0x00, 'b', 0x00}, false});
+    std::u16string text;
+    EXPECT_EQ(LoadMessageString(msg::kFilesInUse, text, kMessageCapacity), 0);
+    EXPECT_EQ(LoadMessageString(msg::kRunningApplications, text, kMessageCapacity), 0);
+    EXPECT_EQ(text, u"");
+}
+
+TEST_F(Messages, PortugueseSuccessNamesPackageThenProduct)
+{
+    LoadShippedTable("pt-BR.rc");
+    fake::Platform().threadLocale = kPortugueseBrazil;
+    CurrentProductName() = u"Suite 2008";
+    ShowMessage(msg::kInstalled);
+    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
+    const std::u16string& text = fake::Platform().boxes[0].text;
+    const auto package = text.find(u"service pack");
+    const auto product = text.find(u"Suite 2008");
+    ASSERT_NE(package, std::u16string::npos);
+    ASSERT_NE(product, std::u16string::npos);
+    EXPECT_LT(package, product);
+}
+
+TEST_F(Messages, UnknownIdShowsItsTextAsAnErrorWithoutInserts)
+{
+    LoadShippedTable("en-US.rc");
+    CurrentProductName() = u"Suite 2008";
+    EXPECT_EQ(ShowMessage(msg::kRunningApplications), 1);
+    EXPECT_EQ(ShowMessage(303), 1);
+    const auto& boxes = fake::Platform().boxes;
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, FormatInserts(Load(msg::kRunningApplications), {}, kComposedCapacity));
+    EXPECT_EQ(boxes[0].text.find(u"Suite 2008"), std::u16string::npos);
+    EXPECT_EQ(boxes[0].title, u"Installation Error");
+    EXPECT_EQ(boxes[0].flags, kErrorBoxFlags);
+    EXPECT_EQ(boxes[1].text, u"");
+    EXPECT_EQ(boxes[1].flags, kErrorBoxFlags);
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+#include "ui/running_apps.h"
+
+#include <gtest/gtest.h>
+
+#include "app/run_options.h"
+#include "doubles/fake_platform.h"
+#include "targets/target_product.h"
+#include "ui/message_ids.h"
+#include "unit/ui/string_tables.h"
+
+namespace {
+
+const std::u16string kPlotrixText =
+    u"The installer has detected that the following programs\nare running.\n\nPlotrix\n\n"
+    u"In order to complete installation, these programs must\nbe closed.\n";
+const std::u16string kModelaraText =
+    u"The installer has detected that the following programs\nare running.\n\nModelara\n\n"
+    u"In order to complete installation, these programs must\nbe closed.\n";
+
+class RunningApps : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        ProcessRunOptions() = RunOptions{};
+        CurrentProductName().clear();
+        LoadShippedTable("en-US.rc");
+    }
+
+    static void Run(std::vector<std::u16string> names)
+    {
+        std::vector<platform::ProcessEntry> entries;
+        std::uint32_t pid = 100;
+        for (auto& name : names) {
+            entries.push_back({pid++, std::move(name)});
+        }
+        fake::Platform().processes = entries;
+    }
+
+    static void Answer(std::initializer_list<int> answers) { fake::Platform().answers = answers; }
+
+    static const std::vector<fake::Box>& Boxes() { return fake::Platform().boxes; }
+
+    // Ends every process once the check has taken more snapshots than it should
+    // need, so a check that loops for ever fails instead of hanging.
+    static void StopLoopingAfter(int snapshots)
+    {
+        fake::Platform().beforeSnapshot = [snapshots](int number) {
+            if (number > snapshots) {
+                fake::Platform().processes->clear();
+            }
+        };
+    }
+};
+
+TEST_F(RunningApps, NothingRunningShowsNoBox)
+{
+    Run({u"explorer.exe", u"svchost.exe"});
+    EXPECT_TRUE(CheckRunningApplications());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(RunningApps, RetryAfterClosingGoesOn)
+{
+    Run({u"plrx.exe"});
+    fake::Platform().beforeSnapshot = [](int number) {
+        if (number == 2) {
+            fake::Platform().processes->clear();  // the user closed it
+        }
+    };
+    Answer({kAnswerRetry});
+    EXPECT_TRUE(CheckRunningApplications());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, kPlotrixText);
+    EXPECT_EQ(Boxes()[0].title, u"Installation Error");
+    EXPECT_EQ(Boxes()[0].flags, 0x50015u);
+    EXPECT_EQ(fake::Platform().snapshots, 3);  // plrx twice, modelara once
+}
+
+TEST_F(RunningApps, RetryWithoutClosingAsksAgain)
+{
+    Run({u"plrx.exe"});
+    Answer({kAnswerRetry, kAnswerRetry, kAnswerCancel});
+    EXPECT_FALSE(CheckRunningApplications());
+    ASSERT_EQ(Boxes().size(), 3u);
+    for (const auto& box : Boxes()) {
+        EXPECT_EQ(box.text, kPlotrixText);
+    }
+}
+
+TEST_F(RunningApps, CancelStillChecksTheNextApplication)
+{
+    Run({u"modelara.exe", u"plrx.exe"});
+    Answer({kAnswerCancel, kAnswerRetry, kAnswerCancel});
+    EXPECT_FALSE(CheckRunningApplications());
+    ASSERT_EQ(Boxes().size(), 3u);
+    EXPECT_EQ(Boxes()[0].text, kPlotrixText);
+    EXPECT_EQ(Boxes()[1].text, kModelaraText);
+    EXPECT_EQ(Boxes()[2].text, kModelaraText);
+}
+
+TEST_F(RunningApps, AnyAnswerButRetryCountsAsCancel)
+{
+    for (const int answer : {0, -1, 1, 3}) {
+        SCOPED_TRACE(answer);
+        fake::ResetPlatform();
+        LoadShippedTable("en-US.rc");
+        Run({u"plrx.exe"});
+        StopLoopingAfter(5);
+        Answer({answer});
+        EXPECT_FALSE(CheckRunningApplications());
+        EXPECT_EQ(Boxes().size(), 1u);
+    }
+}
+
+TEST_F(RunningApps, FailedSnapshotCountsAsRunning)
+{
+    fake::Platform().processes = std::nullopt;
+    EXPECT_TRUE(IsProcessRunning(u"plrx.exe"));
+    Answer({kAnswerCancel, kAnswerCancel});
+    EXPECT_FALSE(CheckRunningApplications());
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[1].text, kModelaraText);
+}
+
+TEST_F(RunningApps, MatchesWholeNamesWithoutRegardToCase)
+{
+    Run({u"PLRX.EXE"});
+    EXPECT_TRUE(IsProcessRunning(u"plrx.exe"));
+    Run({u"plrx.exe.old", u"xplrx.exe", u"plrx", u"C:\\Apps\\plrx.exe"});
+    EXPECT_FALSE(IsProcessRunning(u"plrx.exe"));
+    fake::Platform().processes = std::vector<platform::ProcessEntry>{{0, u"plrx.exe"}};
+    EXPECT_FALSE(IsProcessRunning(u"plrx.exe"));
+}
+
+TEST_F(RunningApps, BoxesAppearInQuietModeAndKeepTheStartingLanguage)
+{
+    LoadShippedTable("de-DE.rc");
+    ProcessRunOptions().quiet = true;
+    Run({u"modelara.exe"});
+    // A locale change while the check runs does not reach its texts.
+    fake::Platform().beforeSnapshot = [](int) { fake::Platform().threadLocale = 1031; };
+    Answer({kAnswerCancel});
+    EXPECT_FALSE(CheckRunningApplications());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, kModelaraText);
+    EXPECT_EQ(Boxes()[0].title, u"Installation Error");
+}
+
+}  // namespace
