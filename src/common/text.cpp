@@ -19,6 +19,13 @@ std::u16string ToDecimal(std::int64_t value)
     return digits;
 }
 
+std::u16string NumericResourceName(std::uint32_t id)
+{
+    std::u16string name(1, u'#');
+    name += ToDecimal(id);
+    return name;
+}
+
 std::int32_t ParseDecimal(const std::u16string& text)
 {
     std::size_t i = 0;

@@ -7,6 +7,9 @@
 // Decimal text of a value.
 std::u16string ToDecimal(std::int64_t value);
 
+// "#<id>": how a numeric resource identifier is named as text.
+std::u16string NumericResourceName(std::uint32_t id);
+
 // Reads a base-10 integer as the C library does: leading blanks and a sign are
 // accepted, reading stops at the first non-digit, no digits give 0.
 std::int32_t ParseDecimal(const std::u16string& text);

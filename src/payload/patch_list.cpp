@@ -61,7 +61,7 @@ bool ExportPatchList(std::u16string& patchListPath)
     for (int i = 0;; ++i) {
         platform::ResourceBytes text;
         const auto found =
-            platform::LoadResource(kTextType, u"#" + ToDecimal(kFirstTextId + i), text);
+            platform::LoadResource(kTextType, NumericResourceName(kFirstTextId + i), text);
         if (found == platform::ResourceResult::Missing) {
             if (i == 0) {
                 ShowMessage(msg::kNeedPatchList);

@@ -24,7 +24,6 @@ constexpr std::uint32_t kLanguageMask = 0xFFFF;
 
 unsigned BlockOf(unsigned id) { return id / kStringsPerBlock + 1; }
 
-std::u16string BlockName(unsigned block) { return u"#" + ToDecimal(block); }
 
 // The text in slot `slot` of a block. A block that ends early or whose counts
 // run past its end yields nothing rather than bytes outside the resource.
@@ -60,7 +59,7 @@ bool LanguageHasTable(std::uint16_t language)
 {
     for (unsigned block = BlockOf(kFirstOwnId); block <= BlockOf(kLastOwnId); ++block) {
         platform::ResourceBytes bytes;
-        if (platform::LoadResourceInLanguage(kStringTableType, BlockName(block), language,
+        if (platform::LoadResourceInLanguage(kStringTableType, NumericResourceName(block), language,
                                              bytes) != platform::ResourceResult::Missing) {
             return true;
         }
@@ -140,7 +139,7 @@ int LoadMessageString(unsigned id, std::u16string& text, int capacity)
     // The thread locale picks the table: the platform's own string loader
     // ignores it, so the language's block is looked up explicitly.
     const auto language = static_cast<std::uint16_t>(platform::GetThreadLocale() & kLanguageMask);
-    const std::u16string block = BlockName(BlockOf(id));
+    const std::u16string block = NumericResourceName(BlockOf(id));
     platform::ResourceBytes bytes;
     platform::ResourceResult found =
         platform::LoadResourceInLanguage(kStringTableType, block, language, bytes);

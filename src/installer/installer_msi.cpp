@@ -1,0 +1,130 @@
+// The Windows Installer boundary on Windows: each operation is one msi.dll call.
+// mingw's wchar_t is 16 bits wide, so char16_t texts pass through unchanged.
+
+#include "installer/installer.h"
+
+#include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+static_assert(sizeof(MSIHANDLE) == sizeof(installer::MsiHandle), "32-bit MSIHANDLE expected");
+
+namespace installer {
+namespace {
+
+const wchar_t* Wide(const std::u16string& text)
+{
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+wchar_t* Wide(char16_t* buffer) { return reinterpret_cast<wchar_t*>(buffer); }
+
+// The installer reads and writes the count as a DWORD; ours is the same width
+// on Windows but is passed through a local to keep the types honest.
+template <typename Call>
+std::uint32_t WithCount(std::uint32_t& count, Call call)
+{
+    DWORD units = count;
+    const UINT result = call(&units);
+    count = units;
+    return result;
+}
+
+}  // namespace
+
+void CloseHandle(MsiHandle handle) { MsiCloseHandle(handle); }
+
+std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handle)
+{
+    MSIHANDLE summary = 0;
+    const UINT result = MsiGetSummaryInformationW(0, Wide(path), 0, &summary);
+    handle = summary;
+    return result;
+}
+
+std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
+                                     std::uint32_t& dataType, char16_t* buffer,
+                                     std::uint32_t& count)
+{
+    UINT type = 0;
+    INT integerValue = 0;
+    FILETIME timeValue = {};
+    const std::uint32_t result = WithCount(count, [&](DWORD* units) {
+        return MsiSummaryInfoGetPropertyW(handle, property, &type, &integerValue, &timeValue,
+                                          Wide(buffer), units);
+    });
+    dataType = type;
+    return result;
+}
+
+int QueryProductState(const std::u16string& product)
+{
+    return MsiQueryProductStateW(Wide(product));
+}
+
+std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
+                             char16_t* buffer, std::uint32_t& count)
+{
+    return WithCount(count, [&](DWORD* units) {
+        return MsiGetProductInfoW(Wide(product), Wide(property), Wide(buffer), units);
+    });
+}
+
+int SetInternalUI(int level)
+{
+    return MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), nullptr);
+}
+
+std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle)
+{
+    MSIHANDLE opened = 0;
+    const UINT result = MsiOpenProductW(Wide(product), &opened);
+    handle = opened;
+    return result;
+}
+
+std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
+                          std::uint32_t& count)
+{
+    return WithCount(count, [&](DWORD* units) {
+        return MsiGetPropertyW(handle, Wide(name), Wide(buffer), units);
+    });
+}
+
+std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_t context,
+                                     const std::u16string& patchPath, std::int32_t& order,
+                                     std::uint32_t& status)
+{
+    MSIPATCHSEQUENCEINFOW info = {};
+    info.szPatchData = Wide(patchPath);
+    info.ePatchDataType = MSIPATCH_DATATYPE_PATCHFILE;
+    const UINT result = MsiDeterminePatchSequenceW(
+        Wide(product), nullptr, static_cast<MSIINSTALLCONTEXT>(context), 1, &info);
+    order = static_cast<std::int32_t>(info.dwOrder);
+    status = info.uStatus;
+    return result;
+}
+
+std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
+                            std::uint32_t context)
+{
+    return MsiGetPatchInfoExW(Wide(patchCode), Wide(product), nullptr,
+                              static_cast<MSIINSTALLCONTEXT>(context), L"State", nullptr,
+                              nullptr);
+}
+
+std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
+                        std::uint32_t attributes)
+{
+    return MsiEnableLogW(mode, logFile.empty() ? nullptr : Wide(logFile), attributes);
+}
+
+std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel,
+                                 int installState, const std::u16string& commandLine)
+{
+    return MsiConfigureProductExW(Wide(product), installLevel,
+                                  static_cast<INSTALLSTATE>(installState), Wide(commandLine));
+}
+
+}  // namespace installer

@@ -1,0 +1,88 @@
+#include "targets/selection.h"
+
+#include <cstdint>
+
+#include "common/text.h"
+#include "installer/installer.h"
+#include "platform/platform.h"
+#include "targets/product_info.h"
+#include "targets/target_product.h"
+#include "ui/message_ids.h"
+#include "ui/messages.h"
+
+namespace {
+
+constexpr char16_t kListSeparator = u';';
+constexpr std::int32_t kOrderNotApplicable = -1;
+
+// Fills what the installer knows of an installed product, and makes its name
+// and language those of every message from here on.
+void Inspect(TargetProduct& product)
+{
+    product.VersionString = GetProductVersion(product.ProductCode);
+    product.LocalPackage = GetProductPackage(product.ProductCode);
+    GetProductNameLanguageLocale(product.ProductCode, product.ProductName, product.Language,
+                                 product.LocaleId);
+
+    CurrentProductName() = product.ProductName;
+    platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
+}
+
+// True when the patch applies to the product and is not registered for it yet.
+// A sequencing error is the only refusal the user is told about.
+bool NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
+                const std::u16string& leadingPatchCode)
+{
+    std::int32_t order = 0;
+    std::uint32_t status = 0;
+    const std::uint32_t result = installer::DeterminePatchSequence(
+        product.ProductCode, installer::kContextMachine, patchPath, order, status);
+    if (result != installer::kSuccess || status != installer::kSuccess) {
+        ShowMessage(msg::kNotDesignedFor);
+        return false;
+    }
+    if (order == kOrderNotApplicable) {
+        return false;
+    }
+    return installer::GetPatchState(leadingPatchCode, product.ProductCode,
+                                    installer::kContextMachine) != installer::kSuccess;
+}
+
+}  // namespace
+
+std::u16string LeadingPatchCode(const std::u16string& patchCode)
+{
+    const auto end = patchCode.find(u'}');
+    return end == std::u16string::npos ? patchCode : patchCode.substr(0, end + 1);
+}
+
+int SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
+                  std::u16string productList)
+{
+    if (productList.size() > 1 && productList.back() != kListSeparator) {
+        productList += kListSeparator;
+    }
+    const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
+
+    int presentCount = 0;
+    for (;;) {
+        // The walk ends at the first empty element, even when codes follow it.
+        const auto separator = productList.find(kListSeparator);
+        if (separator == std::u16string::npos || separator == 0) {
+            break;
+        }
+        TargetProduct product;
+        product.ProductCode = productList.substr(0, separator);
+        productList.erase(0, separator + 1);
+
+        if (!IsProductPresent(product.ProductCode)) {
+            continue;
+        }
+        ++presentCount;
+        Inspect(product);
+        if (NeedsPatch(product, patchPath, leadingPatchCode)) {
+            ProcessTargetList().Append(product);
+        }
+    }
+    return presentCount;
+}

@@ -1,0 +1,268 @@
+#include "doubles/fake_installer.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+
+namespace fake {
+namespace {
+
+struct OpenHandle {
+    bool summary = false;  // else a product package
+    std::u16string key;    // full path or product code
+};
+
+InstallerState g_state;
+std::map<installer::MsiHandle, OpenHandle> g_handles;
+installer::MsiHandle g_nextHandle = 1;
+
+void Record(std::string call)
+{
+    g_state.calls.push_back(call);
+    if (g_state.onCall) {
+        g_state.onCall(call);
+    }
+}
+
+std::string Utf8(const std::u16string& text) { return ToUtf8(text); }
+
+installer::MsiHandle Open(bool summary, const std::u16string& key)
+{
+    const installer::MsiHandle handle = g_nextHandle++;
+    g_handles[handle] = OpenHandle{summary, key};
+    ++g_state.handlesOpened;
+    return handle;
+}
+
+const OpenHandle* Find(installer::MsiHandle handle, bool summary)
+{
+    const auto it = g_handles.find(handle);
+    return it == g_handles.end() || it->second.summary != summary ? nullptr : &it->second;
+}
+
+Product* FindProduct(const std::u16string& code)
+{
+    const auto it = g_state.products.find(code);
+    return it == g_state.products.end() ? nullptr : &it->second;
+}
+
+// msi.dll's text out-parameter: count holds the buffer's units (terminator
+// included) on entry and the value's length on return; a short buffer gets
+// the value cut to fit, and 234.
+std::uint32_t CopyOut(const std::u16string& value, char16_t* buffer, std::uint32_t& count)
+{
+    const std::uint32_t capacity = count;
+    count = static_cast<std::uint32_t>(value.size());
+    if (buffer == nullptr) {
+        return installer::kSuccess;
+    }
+    if (value.size() < capacity) {
+        std::copy(value.begin(), value.end(), buffer);
+        buffer[value.size()] = u'\0';
+        return installer::kSuccess;
+    }
+    if (capacity > 0) {
+        std::copy_n(value.begin(), capacity - 1, buffer);
+        buffer[capacity - 1] = u'\0';
+    }
+    return installer::kMoreData;
+}
+
+}  // namespace
+
+InstallerState& Installer() { return g_state; }
+
+void ResetInstaller()
+{
+    g_state = InstallerState{};
+    g_handles.clear();
+    g_nextHandle = 1;
+}
+
+int OpenHandles() { return static_cast<int>(g_handles.size()); }
+
+std::vector<std::string> CallsStartingWith(const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (const auto& call : g_state.calls) {
+        if (call.rfind(prefix, 0) == 0) {
+            found.push_back(call);
+        }
+    }
+    return found;
+}
+
+}  // namespace fake
+
+using fake::g_handles;
+using fake::g_state;
+
+namespace installer {
+
+void CloseHandle(MsiHandle handle)
+{
+    const auto it = g_handles.find(handle);
+    if (it == g_handles.end()) {
+        fake::Record("CloseHandle invalid");
+        ++g_state.invalidCloses;
+        return;
+    }
+    fake::Record(std::string("CloseHandle ") + (it->second.summary ? "summary " : "product ") +
+                 fake::Utf8(it->second.key));
+    g_handles.erase(it);
+    ++g_state.handlesClosed;
+}
+
+std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handle)
+{
+    fake::Record("GetSummaryInformation " + fake::Utf8(path));
+    const auto it = g_state.summaries.find(path);
+    if (it == g_state.summaries.end()) {
+        return fake::kErrorOpenFailed;
+    }
+    if (it->second.openError != kSuccess) {
+        return it->second.openError;
+    }
+    handle = fake::Open(true, path);
+    return kSuccess;
+}
+
+std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
+                                     std::uint32_t& dataType, char16_t* buffer,
+                                     std::uint32_t& count)
+{
+    fake::Record("SummaryInfoGetProperty " + std::to_string(property) + " " +
+                 std::to_string(count));
+    const fake::OpenHandle* open = fake::Find(handle, true);
+    if (open == nullptr) {
+        return fake::kErrorInvalidHandle;
+    }
+    const auto& properties = g_state.summaries[open->key].properties;
+    const auto it = properties.find(property);
+    if (it == properties.end()) {
+        dataType = fake::kVtEmpty;
+        count = 0;
+        return kSuccess;
+    }
+    dataType = it->second.dataType;
+    if (dataType != kVtText) {
+        return kSuccess;
+    }
+    return fake::CopyOut(it->second.value, buffer, count);
+}
+
+int QueryProductState(const std::u16string& product)
+{
+    fake::Record("QueryProductState " + fake::Utf8(product));
+    const fake::Product* found = fake::FindProduct(product);
+    return found == nullptr ? -1 : found->state;  // INSTALLSTATE_UNKNOWN
+}
+
+std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
+                             char16_t* buffer, std::uint32_t& count)
+{
+    fake::Record("GetProductInfo " + fake::Utf8(product) + " " + fake::Utf8(property) + " " +
+                 std::to_string(count));
+    const fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr) {
+        return fake::kErrorUnknownProduct;
+    }
+    if (const auto error = found->infoErrors.find(property); error != found->infoErrors.end()) {
+        return error->second;
+    }
+    const auto it = found->info.find(property);
+    if (it == found->info.end()) {
+        return fake::kErrorUnknownProperty;
+    }
+    return fake::CopyOut(it->second, buffer, count);
+}
+
+int SetInternalUI(int level)
+{
+    fake::Record("SetInternalUI " + std::to_string(level));
+    const int previous = g_state.uiLevel;
+    if (level != 0) {  // INSTALLUILEVEL_NOCHANGE
+        g_state.uiLevel = level;
+    }
+    g_state.uiLevelsSet.push_back(level);
+    return previous;
+}
+
+std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle)
+{
+    fake::Record("OpenProduct " + fake::Utf8(product));
+    const fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr) {
+        return fake::kErrorUnknownProduct;
+    }
+    if (found->openError != kSuccess) {
+        return found->openError;
+    }
+    handle = fake::Open(false, product);
+    return kSuccess;
+}
+
+std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
+                          std::uint32_t& count)
+{
+    const fake::OpenHandle* open = fake::Find(handle, false);
+    fake::Record("GetProperty " + (open ? fake::Utf8(open->key) : std::string("invalid")) + " " +
+                 fake::Utf8(name) + " " + std::to_string(count));
+    if (open == nullptr) {
+        return fake::kErrorInvalidHandle;
+    }
+    const auto& properties = g_state.products[open->key].packageProperties;
+    const auto it = properties.find(name);
+    return fake::CopyOut(it == properties.end() ? std::u16string() : it->second, buffer, count);
+}
+
+std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_t context,
+                                     const std::u16string& patchPath, std::int32_t& order,
+                                     std::uint32_t& status)
+{
+    fake::Record("DeterminePatchSequence " + fake::Utf8(product) + " " + std::to_string(context) +
+                 " " + fake::Utf8(patchPath));
+    const fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr) {
+        return fake::kErrorUnknownProduct;
+    }
+    if (found->sequenceResult != kSuccess) {
+        return found->sequenceResult;
+    }
+    order = found->sequenceOrder;
+    status = found->sequenceStatus;
+    return kSuccess;
+}
+
+std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
+                            std::uint32_t context)
+{
+    fake::Record("GetPatchState " + fake::Utf8(patchCode) + " " + fake::Utf8(product) + " " +
+                 std::to_string(context));
+    const fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr) {
+        return fake::kErrorUnknownProduct;
+    }
+    const auto it = found->patchStates.find(patchCode);
+    return it == found->patchStates.end() ? fake::kErrorUnknownPatch : it->second;
+}
+
+std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
+                        std::uint32_t attributes)
+{
+    fake::Record("EnableLog " + std::to_string(mode) + " " + fake::Utf8(logFile));
+    g_state.logCalls.push_back(fake::LogCall{mode, logFile, attributes});
+    return g_state.enableLogResult;
+}
+
+std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel,
+                                 int installState, const std::u16string& commandLine)
+{
+    fake::Record("ConfigureProductEx " + fake::Utf8(product));
+    g_state.configureCalls.push_back(
+        fake::ConfigureCall{product, installLevel, installState, commandLine});
+    const fake::Product* found = fake::FindProduct(product);
+    return found == nullptr ? fake::kErrorUnknownProduct : found->configureResult;
+}
+
+}  // namespace installer

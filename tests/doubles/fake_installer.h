@@ -1,0 +1,103 @@
+#pragma once
+
+// Scriptable stand-in for msi.dll, linked into the unit tests in place of
+// installer_msi.cpp. Products and patch summaries are scripted per code and
+// per full path; every call is recorded in order, and handles are counted so a
+// test can see each one closed exactly once.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "installer/installer.h"
+
+namespace fake {
+
+// Win32 codes the double answers with where msi.dll would.
+inline constexpr std::uint32_t kErrorInvalidHandle = 6;
+inline constexpr std::uint32_t kErrorOpenFailed = 110;
+inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
+inline constexpr std::uint32_t kErrorUnknownProperty = 1608;
+inline constexpr std::uint32_t kErrorUnknownPatch = 1647;
+inline constexpr std::uint32_t kVtEmpty = 0;
+inline constexpr std::uint32_t kVtInteger = 3;  // VT_I4
+
+struct SummaryProperty {
+    std::u16string value;
+    std::uint32_t dataType = installer::kVtText;  // other types leave the buffer alone
+};
+
+struct Summary {
+    std::uint32_t openError = 0;  // nonzero: GetSummaryInformation fails with it
+    std::map<std::uint32_t, SummaryProperty> properties;  // absent: VT_EMPTY
+};
+
+struct Product {
+    int state = installer::kStateDefault;
+
+    // MsiGetProductInfoW: a missing name answers kErrorUnknownProperty; an
+    // entry in infoErrors answers that code with the buffer untouched.
+    std::map<std::u16string, std::u16string> info;
+    std::map<std::u16string, std::uint32_t> infoErrors;
+
+    // MsiOpenProductW and MsiGetPropertyW on the opened package; an undefined
+    // property reads as an empty text, as in msi.dll.
+    std::uint32_t openError = 0;
+    std::map<std::u16string, std::u16string> packageProperties;
+
+    // MsiDeterminePatchSequenceW; order and status are written only on success.
+    std::uint32_t sequenceResult = 0;
+    std::int32_t sequenceOrder = 0;
+    std::uint32_t sequenceStatus = 0;
+
+    // MsiGetPatchInfoExW "State" by patch code; unknown patches answer kErrorUnknownPatch.
+    std::map<std::u16string, std::uint32_t> patchStates;
+
+    std::uint32_t configureResult = 0;
+};
+
+struct LogCall {
+    std::uint32_t mode = 0;
+    std::u16string file;
+    std::uint32_t attributes = 0;
+};
+
+struct ConfigureCall {
+    std::u16string product;
+    int installLevel = 0;
+    int installState = 0;
+    std::u16string commandLine;
+};
+
+struct InstallerState {
+    std::map<std::u16string, Product> products;   // by product code; others are unknown
+    std::map<std::u16string, Summary> summaries;  // by full path; others fail to open
+
+    int uiLevel = 1;  // INSTALLUILEVEL_DEFAULT
+    std::vector<int> uiLevelsSet;
+    std::uint32_t enableLogResult = 0;
+    std::vector<LogCall> logCalls;
+    std::vector<ConfigureCall> configureCalls;
+
+    // Every call in order, e.g. "QueryProductState {A}", "SummaryInfoGetProperty 7 2048".
+    std::vector<std::string> calls;
+    // Runs after a call is recorded, before it is answered.
+    std::function<void(const std::string& call)> onCall;
+
+    int handlesOpened = 0;
+    int handlesClosed = 0;
+    int invalidCloses = 0;  // closes of a handle that is not open
+};
+
+InstallerState& Installer();
+void ResetInstaller();
+
+// Handles opened and not yet closed.
+int OpenHandles();
+
+// The calls recorded whose text starts with prefix.
+std::vector<std::string> CallsStartingWith(const std::string& prefix);
+
+}  // namespace fake

@@ -1,0 +1,188 @@
+#include "payload/summary.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "doubles/fake_installer.h"
+#include "doubles/fake_platform.h"
+
+namespace {
+
+const std::u16string kPatchPath = u"C:\\Temp\\MSP2";
+const std::u16string kGuid = u"{0C2A5F6E-3B1D-4E7A-9C8B-1F2E3D4C5B6A}";  // 38 units
+
+// A product list of exactly `units` units, made of codes and separators.
+std::u16string ListOfUnits(std::size_t units)
+{
+    std::u16string list;
+    while (list.size() < units) {
+        list += list.empty() ? kGuid : u";" + kGuid;
+    }
+    return list.substr(0, units);
+}
+
+class SummaryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        fake::ResetInstaller();
+    }
+
+    void Put(std::uint32_t property, const std::u16string& value,
+             std::uint32_t dataType = installer::kVtText, const std::u16string& path = kPatchPath)
+    {
+        msi.summaries[path].properties[property] = fake::SummaryProperty{value, dataType};
+    }
+
+    std::vector<std::string> PropertyCalls() const
+    {
+        return fake::CallsStartingWith("SummaryInfoGetProperty");
+    }
+
+    // Every handle opened was closed exactly once.
+    void ExpectHandlesBalanced(int opened) const
+    {
+        EXPECT_EQ(msi.handlesOpened, opened);
+        EXPECT_EQ(msi.handlesClosed, opened);
+        EXPECT_EQ(msi.invalidCloses, 0);
+        EXPECT_EQ(fake::OpenHandles(), 0);
+    }
+
+    fake::InstallerState& msi = fake::Installer();
+};
+
+TEST_F(SummaryTest, TemplateThatFitsIsReadAtTheFirstAttempt)
+{
+    const std::u16string list = ListOfUnits(2047);
+    Put(installer::kPidTemplate, list);
+    std::u16string productList = u"previous";
+    ASSERT_TRUE(ReadPatchTemplate(kPatchPath, productList));
+    EXPECT_EQ(productList, list);
+    EXPECT_EQ(PropertyCalls(), std::vector<std::string>{"SummaryInfoGetProperty 7 2048"});
+    ExpectHandlesBalanced(1);
+}
+
+TEST_F(SummaryTest, LongerTemplateIsReadWholeWithABufferOfExactlyItsSize)
+{
+    // 84 product codes: the size of the shipped patch's list.
+    std::u16string codes;
+    for (int i = 0; i < 84; ++i) {
+        codes += (i == 0 ? u"" : u";") + kGuid;
+    }
+    ASSERT_EQ(codes.size(), 3275u);
+
+    for (const std::u16string& list : {ListOfUnits(2048), codes}) {
+        SetUp();
+        Put(installer::kPidTemplate, list);
+        std::u16string productList;
+        ASSERT_TRUE(ReadPatchTemplate(kPatchPath, productList));
+        EXPECT_EQ(productList, list);
+        EXPECT_EQ(PropertyCalls(),
+                  (std::vector<std::string>{"SummaryInfoGetProperty 7 2048",
+                                            "SummaryInfoGetProperty 7 " +
+                                                std::to_string(list.size() + 1)}));
+        ExpectHandlesBalanced(1);
+    }
+}
+
+TEST_F(SummaryTest, TemplateStillShortAtTheSecondAttemptFailsWithoutAThird)
+{
+    Put(installer::kPidTemplate, ListOfUnits(3000));
+    // The value grows after the first attempt measured it.
+    msi.onCall = [this](const std::string& call) {
+        if (call == "SummaryInfoGetProperty 7 3001") {
+            Put(installer::kPidTemplate, ListOfUnits(4000));
+        }
+    };
+    std::u16string productList = u"previous";
+    EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
+    EXPECT_EQ(productList, u"previous");
+    EXPECT_EQ(PropertyCalls().size(), 2u);
+    ExpectHandlesBalanced(1);
+}
+
+TEST_F(SummaryTest, PatchCodeIsReadWholeOrNotAtAll)
+{
+    const std::u16string threeGuids = kGuid + kGuid + kGuid;
+    ASSERT_EQ(threeGuids.size(), 114u);
+    Put(installer::kPidRevNumber, threeGuids);
+    std::u16string patchCode;
+    ASSERT_TRUE(ReadPatchCode(kPatchPath, patchCode));
+    EXPECT_EQ(patchCode, threeGuids);
+    EXPECT_EQ(PropertyCalls(), std::vector<std::string>{"SummaryInfoGetProperty 9 2048"});
+
+    // One attempt only: a text that does not fit fails and leaves the output alone,
+    // though the installer wrote a cut-off text into the buffer.
+    Put(installer::kPidRevNumber, ListOfUnits(2048));
+    EXPECT_FALSE(ReadPatchCode(kPatchPath, patchCode));
+    EXPECT_EQ(patchCode, threeGuids);
+    EXPECT_EQ(PropertyCalls().size(), 2u);
+    ExpectHandlesBalanced(2);
+}
+
+TEST_F(SummaryTest, PackageThatCannotBeOpenedLeavesOutputsAlone)
+{
+    std::u16string productList = u"fallback";
+    std::u16string patchCode = u"fallback";
+    EXPECT_FALSE(ReadPatchTemplate(u"C:\\Temp\\missing.msp", productList));
+    EXPECT_FALSE(ReadPatchCode(u"C:\\Temp\\missing.msp", patchCode));
+
+    msi.summaries[kPatchPath].openError = 1620;  // not a package
+    EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
+
+    EXPECT_EQ(productList, u"fallback");
+    EXPECT_EQ(patchCode, u"fallback");
+    EXPECT_TRUE(PropertyCalls().empty());
+    ExpectHandlesBalanced(0);
+}
+
+TEST_F(SummaryTest, RelativePathIsResolvedAgainstTheCurrentDirectory)
+{
+    Put(installer::kPidTemplate, kGuid, installer::kVtText, u"C:\\Work\\demo.msp");
+    const std::u16string relative = u"demo.msp";
+    std::u16string productList;
+    ASSERT_TRUE(ReadPatchTemplate(relative, productList));
+    EXPECT_EQ(productList, kGuid);
+    EXPECT_EQ(relative, u"demo.msp");
+    EXPECT_EQ(fake::CallsStartingWith("GetSummaryInformation"),
+              std::vector<std::string>{"GetSummaryInformation C:\\Work\\demo.msp"});
+}
+
+TEST_F(SummaryTest, FullPathThatDoesNotFitNeverReachesTheInstaller)
+{
+    // "C:\" plus a name: 259 units fit the 260-unit buffer with the terminator, 260 do not.
+    const std::u16string fits = u"C:\\" + std::u16string(256, u'a');
+    const std::u16string tooLong = fits + u"a";
+    Put(installer::kPidTemplate, kGuid, installer::kVtText, fits);
+    Put(installer::kPidTemplate, kGuid, installer::kVtText, tooLong);
+
+    std::u16string productList;
+    EXPECT_TRUE(ReadPatchTemplate(fits, productList));
+    msi.calls.clear();
+    productList = u"fallback";
+    EXPECT_FALSE(ReadPatchTemplate(tooLong, productList));
+    EXPECT_FALSE(OpenPatchSummary(tooLong));
+
+    fake::Platform().fullPathFails = true;
+    EXPECT_FALSE(ReadPatchTemplate(fits, productList));
+
+    EXPECT_EQ(productList, u"fallback");
+    EXPECT_TRUE(msi.calls.empty());
+}
+
+TEST_F(SummaryTest, PropertyThatIsNotTextOrAbsentYieldsFalse)
+{
+    Put(installer::kPidRevNumber, u"ignored", fake::kVtInteger);
+    std::u16string productList = u"fallback";
+    std::u16string patchCode = u"fallback";
+    EXPECT_FALSE(ReadPatchCode(kPatchPath, patchCode));
+    EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));  // absent
+    EXPECT_EQ(patchCode, u"fallback");
+    EXPECT_EQ(productList, u"fallback");
+    ExpectHandlesBalanced(2);
+}
+
+}  // namespace

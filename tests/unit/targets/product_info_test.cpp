@@ -1,0 +1,119 @@
+#include "targets/product_info.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "doubles/fake_installer.h"
+#include "doubles/fake_platform.h"
+
+namespace {
+
+const std::u16string kProduct = u"{11111111-2222-3333-4444-555555555555}";
+const std::string kCode = "{11111111-2222-3333-4444-555555555555}";  // as recorded
+
+class ProductInfoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        fake::ResetInstaller();
+        Product().info = {{u"ProductName", u"Contoso Writer"},
+                        {u"Language", u"1031"},
+                        {u"VersionString", u"5.1.2"},
+                        {u"LocalPackage", u"C:\\Windows\\Installer\\1a2b.msi"}};
+        Product().packageProperties[u"LOCALEID"] = u"1031";
+    }
+
+    fake::InstallerState& msi = fake::Installer();
+    fake::Product& Product() { return msi.products[kProduct]; }
+};
+
+TEST_F(ProductInfoTest, InstalledAndAdvertisedProductsArePresent)
+{
+    const struct {
+        int state;
+        bool present;
+    } cases[] = {{installer::kStateDefault, true}, {installer::kStateAdvertised, true},
+                 {2, false} /* absent */,          {-1, false} /* unknown */,
+                 {-2, false} /* invalid arg */,    {0, false} /* broken */,
+                 {3, false} /* local */};
+    for (const auto& c : cases) {
+        Product().state = c.state;
+        EXPECT_EQ(IsProductPresent(kProduct), c.present) << "state " << c.state;
+    }
+    EXPECT_FALSE(IsProductPresent(u"{not-installed}"));
+}
+
+TEST_F(ProductInfoTest, VersionAndPackageAreEmptyWhenTheInstallerHasNone)
+{
+    EXPECT_EQ(GetProductVersion(kProduct), u"5.1.2");
+    EXPECT_EQ(GetProductPackage(kProduct), u"C:\\Windows\\Installer\\1a2b.msi");
+    EXPECT_EQ(fake::CallsStartingWith("GetProductInfo"),
+              (std::vector<std::string>{"GetProductInfo " + kCode + " VersionString 1024",
+                                        "GetProductInfo " + kCode + " LocalPackage 1024"}));
+
+    EXPECT_EQ(GetProductVersion(u"{unknown}"), u"");
+    Product().info.erase(u"LocalPackage");
+    EXPECT_EQ(GetProductPackage(kProduct), u"");
+    // Too long for the buffer: the installer leaves a cut-off text, which is not used.
+    Product().info[u"VersionString"] = std::u16string(1024, u'9');
+    EXPECT_EQ(GetProductVersion(kProduct), u"");
+    Product().info[u"VersionString"] = std::u16string(1023, u'9');
+    EXPECT_EQ(GetProductVersion(kProduct), std::u16string(1023, u'9'));
+}
+
+TEST_F(ProductInfoTest, LocaleIsReadWithTheInstallerUiSwitchedOff)
+{
+    msi.uiLevel = 5;
+    std::u16string name;
+    std::u16string language;
+    std::u16string localeId = u"0";
+    ASSERT_TRUE(GetProductNameLanguageLocale(kProduct, name, language, localeId));
+    EXPECT_EQ(name, u"Contoso Writer");
+    EXPECT_EQ(language, u"1031");
+    EXPECT_EQ(localeId, u"1031");
+
+    EXPECT_EQ(msi.calls, (std::vector<std::string>{
+                             "GetProductInfo " + kCode + " ProductName 1024",
+                             "GetProductInfo " + kCode + " Language 1024",
+                             "SetInternalUI 2",
+                             "OpenProduct " + kCode,
+                             "GetProperty " + kCode + " LOCALEID 1024",
+                             "CloseHandle product " + kCode,
+                             "SetInternalUI 5",
+                         }));
+    EXPECT_EQ(msi.uiLevel, 5);
+    EXPECT_EQ(fake::OpenHandles(), 0);
+    EXPECT_EQ(msi.invalidCloses, 0);
+}
+
+TEST_F(ProductInfoTest, UnopenablePackageKeepsTheLocaleAndRestoresTheUi)
+{
+    Product().openError = 1619;
+    std::u16string name;
+    std::u16string language;
+    std::u16string localeId = u"0";
+    EXPECT_FALSE(GetProductNameLanguageLocale(kProduct, name, language, localeId));
+    EXPECT_EQ(name, u"Contoso Writer");
+    EXPECT_EQ(localeId, u"0");
+    EXPECT_EQ(msi.uiLevelsSet, (std::vector<int>{installer::kUiLevelNone, 1}));
+    EXPECT_EQ(msi.uiLevel, 1);
+    EXPECT_EQ(msi.handlesOpened, 0);
+}
+
+TEST_F(ProductInfoTest, MissingTextsReadAsEmpty)
+{
+    Product().packageProperties.clear();
+    Product().infoErrors[u"Language"] = 1608;
+    std::u16string name;
+    std::u16string language = u"stale";
+    std::u16string localeId = u"0";
+    EXPECT_TRUE(GetProductNameLanguageLocale(kProduct, name, language, localeId));
+    EXPECT_EQ(name, u"Contoso Writer");
+    EXPECT_EQ(language, u"");  // not the name read just before
+    EXPECT_EQ(localeId, u"");
+}
+
+}  // namespace

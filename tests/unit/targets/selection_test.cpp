@@ -1,0 +1,190 @@
+#include "targets/selection.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/run_options.h"
+#include "doubles/fake_installer.h"
+#include "doubles/fake_platform.h"
+#include "targets/target_product.h"
+#include "ui/message_ids.h"
+
+namespace {
+
+const std::u16string kPatchPath = u"C:\\Temp\\MSP2";
+const std::u16string kPatch = u"{P1}";
+const std::u16string kPatchCode = u"{P1}{P2}{P3}";  // own code, then superseded ones
+
+class SelectionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        fake::ResetInstaller();
+        ProcessRunOptions() = RunOptions{};
+        ProcessTargetList().Clear();
+        CurrentProductName().clear();
+    }
+
+    fake::Product& AddProduct(const std::u16string& code, const std::u16string& name,
+                              const std::u16string& language = u"1033")
+    {
+        fake::Product& product = msi.products[code];
+        product.info = {{u"ProductName", name},
+                        {u"Language", language},
+                        {u"VersionString", u"5.0.1"},
+                        {u"LocalPackage", u"C:\\Windows\\Installer\\" + name + u".msi"}};
+        product.packageProperties[u"LOCALEID"] = language;
+        return product;
+    }
+
+    std::vector<std::u16string> SelectedCodes()
+    {
+        std::vector<std::u16string> codes;
+        for (std::size_t i = 0; i < ProcessTargetList().Count(); ++i) {
+            codes.push_back(ProcessTargetList().At(i).ProductCode);
+        }
+        return codes;
+    }
+
+    int Select(const std::u16string& productList)
+    {
+        return SelectTargets(kPatchPath, kPatchCode, productList);
+    }
+
+    fake::InstallerState& msi = fake::Installer();
+    fake::PlatformState& os = fake::Platform();
+};
+
+using Codes = std::vector<std::u16string>;
+
+TEST_F(SelectionTest, ProductsAreTakenInListOrderWithOrWithoutTrailingSeparator)
+{
+    for (const std::u16string list : {u"{B};{A}", u"{B};{A};"}) {
+        SetUp();
+        AddProduct(u"{A}", u"Alpha");
+        AddProduct(u"{B}", u"Beta");
+        EXPECT_EQ(Select(list), 2);
+        EXPECT_EQ(SelectedCodes(), (Codes{u"{B}", u"{A}"}));
+    }
+
+    SetUp();
+    AddProduct(u"{A}", u"Alpha");
+    EXPECT_EQ(Select(u"{A}"), 1);
+    EXPECT_EQ(SelectedCodes(), Codes{u"{A}"});
+}
+
+TEST_F(SelectionTest, WalkEndsAtTheFirstEmptyElement)
+{
+    AddProduct(u"{A}", u"Alpha");
+    AddProduct(u"{B}", u"Beta");
+    AddProduct(u"A", u"Single");
+
+    EXPECT_EQ(Select(u"A"), 0);  // one character: no separator added, none found
+    EXPECT_EQ(Select(u";{A};"), 0);
+    EXPECT_EQ(Select(u""), 0);
+    EXPECT_TRUE(msi.calls.empty());
+
+    EXPECT_EQ(Select(u"{A};;{B};"), 1);
+    EXPECT_EQ(fake::CallsStartingWith("QueryProductState"),
+              std::vector<std::string>{"QueryProductState {A}"});
+    EXPECT_EQ(SelectedCodes(), Codes{u"{A}"});
+}
+
+TEST_F(SelectionTest, ProductIsInspectedThenSequencedThenCheckedForThePatch)
+{
+    AddProduct(u"{A}", u"Alpha");
+    msi.products[u"{A}"].state = installer::kStateAdvertised;
+    EXPECT_EQ(Select(u"{A};"), 1);
+    EXPECT_EQ(msi.calls, (std::vector<std::string>{
+                             "QueryProductState {A}",
+                             "GetProductInfo {A} VersionString 1024",
+                             "GetProductInfo {A} LocalPackage 1024",
+                             "GetProductInfo {A} ProductName 1024",
+                             "GetProductInfo {A} Language 1024",
+                             "SetInternalUI 2",
+                             "OpenProduct {A}",
+                             "GetProperty {A} LOCALEID 1024",
+                             "CloseHandle product {A}",
+                             "SetInternalUI 1",
+                             "DeterminePatchSequence {A} 4 C:\\Temp\\MSP2",
+                             "GetPatchState {P1} {A} 4",
+                         }));
+
+    ASSERT_EQ(ProcessTargetList().Count(), 1u);
+    const TargetProduct& target = ProcessTargetList().At(0);
+    EXPECT_EQ(target.ProductName, u"Alpha");
+    EXPECT_EQ(target.Language, u"1033");
+    EXPECT_EQ(target.VersionString, u"5.0.1");
+    EXPECT_EQ(target.LocalPackage, u"C:\\Windows\\Installer\\Alpha.msi");
+    EXPECT_EQ(target.LocaleId, u"1033");
+    EXPECT_EQ(target.CommandLine, u"");
+}
+
+TEST_F(SelectionTest, LocaleIdComesFromTheOpenedPackageOnly)
+{
+    AddProduct(u"{A}", u"Alpha").openError = 1619;
+    AddProduct(u"{B}", u"Beta").packageProperties.clear();
+    EXPECT_EQ(Select(u"{A};{B}"), 2);
+    ASSERT_EQ(ProcessTargetList().Count(), 2u);
+    EXPECT_EQ(ProcessTargetList().At(0).LocaleId, u"0");
+    EXPECT_EQ(ProcessTargetList().At(1).LocaleId, u"");
+}
+
+TEST_F(SelectionTest, RefusalsAreSilentButCounted)
+{
+    AddProduct(u"{absent}", u"Gone").state = 2;
+    AddProduct(u"{n/a}", u"Other").sequenceOrder = -1;
+    AddProduct(u"{has}", u"Patched").patchStates[kPatch] = 0;
+    AddProduct(u"{needs}", u"Needs");
+    EXPECT_EQ(Select(u"{absent};{unknown};{n/a};{has};{needs}"), 3);
+    EXPECT_EQ(SelectedCodes(), Codes{u"{needs}"});
+    EXPECT_TRUE(os.boxes.empty());
+    // Only the leading GUID of the patch code names the patch.
+    for (const auto& call : fake::CallsStartingWith("GetPatchState")) {
+        EXPECT_EQ(call.rfind("GetPatchState {P1} {", 0), 0u) << call;
+    }
+    EXPECT_EQ(CurrentProductName(), u"Needs");
+}
+
+TEST_F(SelectionTest, EachSequencingErrorIsReportedInTheProductsLanguage)
+{
+    fake::AddStringTable(1031, {{msg::kNotDesignedFor, u"%s passt nicht zu %s."},
+                                {msg::kTitleError, u"Fehler"}});
+    AddProduct(u"{A}", u"Alpha", u"1031").sequenceResult = 1610;
+    AddProduct(u"{B}", u"Beta", u"1031").sequenceStatus = 1642;
+    AddProduct(u"{C}", u"Gamma");
+    EXPECT_EQ(Select(u"{A};{B};{C}"), 3);
+    EXPECT_EQ(SelectedCodes(), Codes{u"{C}"});
+
+    ASSERT_EQ(os.boxes.size(), 2u);
+    EXPECT_EQ(os.boxes[0].text, u"service pack passt nicht zu Alpha.");
+    EXPECT_EQ(os.boxes[1].text, u"service pack passt nicht zu Beta.");
+    for (const auto& box : os.boxes) {
+        EXPECT_EQ(box.title, u"Fehler");
+        EXPECT_EQ(box.flags, kErrorBoxFlags);
+        EXPECT_EQ(box.locale, 1031u);
+    }
+    EXPECT_TRUE(fake::CallsStartingWith("GetPatchState {P1} {A}").empty());
+}
+
+TEST_F(SelectionTest, ThreadLocaleIsTheLanguageReadAsADecimalNumber)
+{
+    AddProduct(u"{A}", u"Alpha", u" +1036x");
+    AddProduct(u"{B}", u"Beta", u"none");
+    AddProduct(u"{C}", u"Gamma").infoErrors[u"Language"] = 1608;
+    AddProduct(u"{D}", u"Delta", u"1041");
+    Select(u"{A};{B};{C};{D};{absent}");
+    EXPECT_EQ(os.localesSet, (std::vector<std::uint32_t>{1036, 0, 0, 1041}));
+}
+
+TEST(LeadingPatchCode, IsTheTextUpToTheFirstClosingBrace)
+{
+    EXPECT_EQ(LeadingPatchCode(u"{P1}{P2}{P3}"), u"{P1}");
+    EXPECT_EQ(LeadingPatchCode(u"{P1"), u"{P1");
+    EXPECT_EQ(LeadingPatchCode(u""), u"");
+}
+
+}  // namespace
