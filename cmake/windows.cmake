@@ -28,11 +28,12 @@ add_custom_target(demo_products ALL DEPENDS ${DEMO_PRODUCTS})
 function(demo_patch output codes)
     add_custom_command(OUTPUT ${output}
         COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/demo/make_patch.py --out ${output} --codes ${codes}
-        DEPENDS ${CMAKE_SOURCE_DIR}/demo/make_patch.py
+        DEPENDS ${CMAKE_SOURCE_DIR}/demo/make_patch.py ${DEMO_PRODUCT_SOURCES}
         COMMENT "demo patch ${output}" VERBATIM)
 endfunction()
 demo_patch(${DEMO_DIR}/demo.msp 6)
 demo_patch(${DEMO_DIR}/demo84.msp 84)
+add_custom_target(demo_patches ALL DEPENDS ${DEMO_DIR}/demo.msp ${DEMO_DIR}/demo84.msp)
 
 function(check_patch_signature path)
     if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")

@@ -1,0 +1,473 @@
+"""End-to-end harness for every test file: runs the real Windows executable under Wine in a
+throwaway prefix and reads the message boxes it shows from Wine's relay trace.
+
+Environment: SERVICEPACK_BUILD_DIR (the mingw build dir) and SERVICEPACK_SOURCE_DIR.
+Needs Debian's /usr/bin/python3 for gi.repository.Libmsi (patch_summary).
+"""
+import dataclasses
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+import unittest
+from pathlib import Path, PureWindowsPath
+
+SOURCE_DIR = Path(os.environ.get("SERVICEPACK_SOURCE_DIR",
+                                 Path(__file__).resolve().parents[2]))
+BUILD_DIR = Path(os.environ.get("SERVICEPACK_BUILD_DIR", SOURCE_DIR / "build" / "mingw"))
+DEMO_DIR = BUILD_DIR / "demo"
+SERVICEPACK = BUILD_DIR / "servicepack.exe"
+SERVICEPACK84 = BUILD_DIR / "servicepack84.exe"
+DEMO_PATCH = DEMO_DIR / "demo.msp"
+DEMO_PATCH84 = DEMO_DIR / "demo84.msp"
+
+COMPOUND_FILE_SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
+
+# Flags of the boxes the program shows (MB_TOPMOST | MB_SETFOREGROUND plus type).
+MB_LIST_OF_PRODUCTS = 0x50000
+MB_INFORMATION = 0x50040
+MB_ERROR = 0x50010
+MB_RETRY_CANCEL_WARNING = 0x50015
+
+
+# ---------------------------------------------------------------------------
+# Paths
+
+def winpath(path):
+    """Unix path -> the Z: path Wine maps it to (a trailing "/" is kept as "\\")."""
+    trailing = "\\" if str(path).endswith("/") and str(path) != "/" else ""
+    return "Z:" + str(Path(path).absolute()).replace("/", "\\") + trailing
+
+
+def unixpath(path):
+    """Z: path -> Unix path (the inverse of winpath)."""
+    win = PureWindowsPath(path)
+    if win.drive.upper() != "Z:":
+        raise ValueError(f"not a Z: path: {path}")
+    return Path("/", *win.parts[1:])
+
+
+# ---------------------------------------------------------------------------
+# Relay trace of MessageBoxW
+
+@dataclasses.dataclass
+class Box:
+    text: str
+    title: str
+    flags: int
+    result: int = None     # MessageBoxW's return, signed; None when no Ret line was seen
+    truncated: bool = False  # the trace cut the text (Wine shows about 300 characters)
+
+
+_CALL = re.compile(r"^([0-9a-f]+):Call user32\.MessageBoxW\((.*)\) ret=[0-9a-f]+$")
+_RET = re.compile(r"^([0-9a-f]+):Ret  user32\.MessageBoxW\(\) retval=([0-9a-f]+) ret=")
+_SIMPLE_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\"}
+_HEX = set("0123456789abcdefABCDEF")
+
+
+def _decode_escapes(body):
+    """Undo Wine's debugstr escaping: \\n \\r \\t \\" \\\\, \\xNN and \\NNNN (UTF-16 unit)."""
+    out, units, i = [], [], 0
+
+    def flush_units():
+        if units:
+            out.append(b"".join(u.to_bytes(2, "little") for u in units)
+                       .decode("utf-16-le", errors="surrogatepass"))
+            units.clear()
+
+    while i < len(body):
+        c = body[i]
+        if c != "\\" or i + 1 >= len(body):
+            flush_units()
+            out.append(c)
+            i += 1
+            continue
+        nxt = body[i + 1]
+        if nxt in _SIMPLE_ESCAPES:
+            flush_units()
+            out.append(_SIMPLE_ESCAPES[nxt])
+            i += 2
+        elif nxt == "x" and set(body[i + 2:i + 4]) <= _HEX and len(body[i + 2:i + 4]) == 2:
+            units.append(int(body[i + 2:i + 4], 16))
+            i += 4
+        elif len(body[i + 1:i + 5]) == 4 and set(body[i + 1:i + 5]) <= _HEX:
+            units.append(int(body[i + 1:i + 5], 16))
+            i += 5
+        else:
+            flush_units()
+            out.append(nxt)
+            i += 2
+    flush_units()
+    return "".join(out)
+
+
+def _split_relay_args(args):
+    """Split 'a,b L"s,t"...,c' into arguments, honouring quoted wide strings.
+    Each argument is returned as (string-or-None, truncated, raw)."""
+    result, i = [], 0
+    while i <= len(args):
+        start = i
+        text, truncated = None, False
+        while i < len(args) and args[i] not in ',L':
+            i += 1
+        if i < len(args) and args[i] == "L" and args[i + 1:i + 2] == '"':
+            i += 2
+            body_start = i
+            while i < len(args) and args[i] != '"':
+                i += 2 if args[i] == "\\" else 1
+            text = _decode_escapes(args[body_start:i])
+            i += 1
+            if args.startswith("...", i):
+                truncated = True
+                i += 3
+        while i < len(args) and args[i] != ",":
+            i += 1
+        result.append((text, truncated, args[start:i].strip()))
+        i += 1
+    return result
+
+
+def parse_message_boxes(trace):
+    """Every MessageBoxW call in a +relay trace, in call order, with its result."""
+    boxes, open_calls = [], {}
+    for line in trace.splitlines():
+        call = _CALL.match(line)
+        if call:
+            args = _split_relay_args(call.group(2))
+            if len(args) != 4:
+                raise AssertionError(f"unexpected MessageBoxW trace: {line}")
+            (text, cut, _), (title, _, _), (_, _, flags) = args[1], args[2], args[3]
+            box = Box(text if text is not None else "", title if title is not None else "",
+                      int(flags, 16), truncated=cut)
+            boxes.append(box)
+            open_calls[call.group(1)] = box
+            continue
+        ret = _RET.match(line)
+        if ret and ret.group(1) in open_calls:
+            value = int(ret.group(2), 16) & 0xFFFFFFFF
+            open_calls.pop(ret.group(1)).result = value - (1 << 32) if value >= 1 << 31 else value
+    return boxes
+
+
+# ---------------------------------------------------------------------------
+# Patch summary, read with libmsi
+
+def patch_summary(path):
+    """(template, revision number) of a patch package's summary information."""
+    import warnings
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", ImportWarning)
+        import gi
+        gi.require_version("Libmsi", "1.0")
+        from gi.repository import Libmsi
+    db = Libmsi.Database.new(str(path), Libmsi.DbFlags.READONLY, None)
+    info = Libmsi.SummaryInfo.new(db, 0)
+    return (info.get_string(Libmsi.Property.TEMPLATE),
+            info.get_string(Libmsi.Property.UUID))
+
+
+@dataclasses.dataclass
+class DemoProduct:
+    code: str
+    name: str
+    language: int
+    version: str
+    locale_id: str   # the LOCALEID property, "" when the product defines none
+    msi: Path
+
+
+def demo_products():
+    """The demo products as their WiX sources declare them, in file-name order."""
+    products = []
+    for wxs in sorted((SOURCE_DIR / "demo" / "products").glob("*.wxs")):
+        text = wxs.read_text(encoding="utf-8")
+        product = re.search(r"<Product\s[^>]*>", text).group(0)
+
+        def attr(name, element=product):
+            return re.search(rf'\b{name}="([^"]*)"', element).group(1)
+
+        locale = re.search(r'<Property\s+Id="LOCALEID"\s+Value="([^"]*)"', text)
+        products.append(DemoProduct(attr("Id"), attr("Name"), int(attr("Language")),
+                                    attr("Version"), locale.group(1) if locale else "",
+                                    DEMO_DIR / (wxs.stem + ".msi")))
+    return products
+
+
+# ---------------------------------------------------------------------------
+# Wine prefix
+
+@dataclasses.dataclass
+class RunResult:
+    returncode: int
+    stdout: str
+    stderr: str
+    boxes: list
+
+
+class WinePrefix:
+    """A throwaway prefix under BUILD_DIR/e2e/<name>, made fresh on start()."""
+
+    def __init__(self, name):
+        self.root = BUILD_DIR / "e2e" / name
+        self.path = self.root / "prefix"
+        self.work = self.root / "work"
+        self.display = None   # set by Xvfb to run with a real display
+
+    # Environment ----------------------------------------------------------
+    def env(self, debug="-all"):
+        env = dict(os.environ)
+        for var in ("DISPLAY", "WAYLAND_DISPLAY"):
+            env.pop(var, None)
+        if self.display:
+            env["DISPLAY"] = self.display
+        env["WINEPREFIX"] = str(self.path)
+        env["WINEDEBUG"] = debug
+        # No Mono or Gecko installer prompts; neither is needed here.
+        env["WINEDLLOVERRIDES"] = "mscoree=;mshtml="
+        return env
+
+    def _wine(self, *args, debug="-all", timeout=120):
+        proc = subprocess.run(["wine", *map(str, args)], env=self.env(debug), cwd=self.work,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=timeout)
+        self.wait()
+        return proc
+
+    def wait(self, timeout=120):
+        """Wait until every process of the prefix has ended."""
+        subprocess.run(["wineserver", "-w"], env=self.env(), timeout=timeout, check=False)
+
+    # Lifecycle ------------------------------------------------------------
+    def start(self):
+        self.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+        self.work.mkdir(parents=True)
+        subprocess.run(["wineboot", "-i"], env=self.env(), check=True, timeout=300,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wait()
+        self.reg_add(r"HKCU\Software\Wine\Debug", "RelayInclude", "user32.MessageBoxW")
+        return self
+
+    def kill(self):
+        if self.path.exists():
+            subprocess.run(["wineserver", "-k"], env=self.env(), check=False,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def reg_add(self, key, name, value, kind="REG_SZ"):
+        proc = self._wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
+        if proc.returncode != 0:
+            raise RuntimeError(f"reg add {key} {name} failed: {proc.stderr.decode(errors='replace')}")
+
+    @property
+    def drive_c(self):
+        return self.path / "drive_c"
+
+    @property
+    def default_tmp(self):
+        """The Unix directory behind the prefix's own TMP (HKCU\\Environment)."""
+        return next(p for p in (self.drive_c / "users").glob("*/Temp") if p.parent.name != "Public")
+
+    # Products -------------------------------------------------------------
+    def install_msi(self, msi):
+        proc = self._wine("msiexec", "/i", winpath(msi), "/qn", timeout=300)
+        if proc.returncode != 0:
+            raise RuntimeError(f"msiexec /i {msi} returned {proc.returncode}")
+
+    def install_demo_products(self, products=None):
+        for product in products if products is not None else demo_products():
+            self.install_msi(product.msi)
+
+    def tool(self, name, *args):
+        """Run one of the e2e helper programs and return its stdout lines."""
+        proc = self._wine(BUILD_DIR / f"{name}.exe", *args)
+        return [line.strip() for line in proc.stdout.decode("utf-8", errors="replace").splitlines()]
+
+    def product_state(self, code):
+        out = self.tool("productstate", code)
+        return dict(line.split("=", 1) for line in out if "=" in line)
+
+    def patch_state(self, patch_code, product_code):
+        """MsiGetPatchInfoExW State result: 0 registered, 1647 not, 1605 unknown product."""
+        return int(self.tool("patchstate", patch_code, product_code)[0])
+
+    # Running the program --------------------------------------------------
+    def dospath(self, path):
+        """The path a Windows program sees: C: inside the prefix's drive_c, else Z:."""
+        path = Path(path).absolute()
+        if path.is_relative_to(self.drive_c):
+            return "C:\\" + "\\".join(path.relative_to(self.drive_c).parts)
+        return winpath(path)
+
+    def run(self, exe, *args, tmp=None, cwd=None, timeout=180, wait=True):
+        """Run a Windows program with a relay trace of MessageBoxW; returns its boxes.
+
+        tmp: a Unix directory given to the program as TMP (Wine takes TMP from the
+        prefix's registry, so the run goes through a batch file that sets it).
+        cwd: its current directory; one inside drive_c is entered as C:, so that a
+        rooted path such as "\\x" stays inside the prefix.
+        """
+        cwd = Path(cwd) if cwd else self.work
+        on_drive_c = cwd.absolute().is_relative_to(self.drive_c)
+        if tmp is None and not on_drive_c:
+            command = [winpath(exe), *args]
+        else:
+            # Wine would enter a Unix working directory as Z:, so the batch file sets it.
+            script = self.root / "run.cmd"
+            lines = ["@echo off", f"cd /d {_batch_quote(self.dospath(cwd))}"]
+            if tmp is not None:
+                lines.append(f"set TMP={winpath(tmp)}")
+            lines.append(" ".join(_batch_quote(a) for a in [winpath(exe), *args]))
+            script.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-8"))
+            command = ["cmd", "/c", winpath(script)]
+        proc = subprocess.run(["wine", *command], env=self.env("-all,+relay"), cwd=cwd,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+        if wait:
+            self.wait()
+        stderr = proc.stderr.decode("utf-8", errors="replace")
+        return RunResult(proc.returncode, proc.stdout.decode("utf-8", errors="replace"),
+                         stderr, parse_message_boxes(stderr))
+
+    def start_process(self, exe, *args, cwd=None):
+        """Start a Windows program in the background (e.g. a watched application)."""
+        return subprocess.Popen(["wine", winpath(exe), *args], env=self.env(),
+                                cwd=cwd or self.work, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+
+def _batch_quote(arg):
+    """Quote one argument for a batch-file line, by the C runtime's rules."""
+    arg = arg.replace("%", "%%")
+    if arg and not re.search(r'[\s"&|<>^(),;=]', arg):
+        return arg
+    out, backslashes = ['"'], 0
+    for ch in arg:
+        if ch == "\\":
+            backslashes += 1
+            continue
+        out.append("\\" * (backslashes * 2 + 1 if ch == '"' else backslashes))
+        out.append(ch)
+        backslashes = 0
+    out.append("\\" * (backslashes * 2) + '"')
+    return "".join(out)
+
+
+# ---------------------------------------------------------------------------
+# Xvfb, for runs where boxes must really appear and be answered
+
+class Xvfb:
+    """A private X server for runs whose boxes must really appear and be answered."""
+
+    def __init__(self, prefix):
+        self.prefix, self.display, self.proc = prefix, None, None
+
+    def __enter__(self):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+                                      "1024x768x24", "-nolisten", "tcp"],
+                                     pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self.proc.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        self.prefix.display = self.display
+        return self
+
+    def __exit__(self, *exc):
+        self.prefix.display = None
+        self.proc.send_signal(signal.SIGTERM)
+        self.proc.wait(timeout=10)
+
+    def _xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env={**os.environ, "DISPLAY": self.display},
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+
+    def wait_window(self, title, timeout=30):
+        """Id of the first visible window whose name is exactly title."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self._xdotool("search", "--onlyvisible", "--name", f"^{re.escape(title)}$")
+            if found.returncode == 0 and found.stdout.split():
+                return found.stdout.split()[0]
+            time.sleep(0.2)
+        raise AssertionError(f"no window titled {title!r} within {timeout} s")
+
+    def press(self, window, key):
+        """Answer a box: focus it (there is no window manager) and send a key."""
+        self._xdotool("windowfocus", "--sync", window)
+        self._xdotool("key", "--window", window, key)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
+                       check=True)
+
+
+# ---------------------------------------------------------------------------
+# unittest glue
+
+class PrefixTestCase(unittest.TestCase):
+    """One fresh prefix per test class, shared by its tests; killed at the end."""
+    prefix_name = None
+    prefix = None
+
+    @classmethod
+    def setUpClass(cls):
+        # A missing build output fails the test: a skip would read as a pass in CTest.
+        missing = [p for p in cls.required_files() if not Path(p).is_file()]
+        if missing:
+            raise RuntimeError("not built: " + ", ".join(map(str, missing)))
+        cls.prefix = WinePrefix(cls.prefix_name or cls.__name__.lower()).start()
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.prefix:
+            cls.prefix.kill()
+
+    @classmethod
+    def required_files(cls):
+        return [SERVICEPACK, DEMO_PATCH]
+
+    def scratch(self, name):
+        """An empty directory for one test case."""
+        path = self.prefix.work / name
+        shutil.rmtree(path, ignore_errors=True)
+        path.mkdir(parents=True)
+        return path
+
+    def assertNoBox(self, result):
+        self.assertEqual(result.boxes, [], "expected no message box")
+
+
+def main():
+    unittest.main(verbosity=2)
+
+
+_BUTTONS = {0: "OK", 1: "OK Cancel", 2: "Abort Retry Ignore", 3: "Yes No Cancel",
+            4: "Yes No", 5: "Retry Cancel"}
+_ICONS = {0x10: "error", 0x20: "question", 0x30: "warning", 0x40: "information"}
+
+
+def describe_box(box):
+    """A box as a user would read it: title, icon and buttons, then the text."""
+    icon = _ICONS.get(box.flags & 0xF0)
+    kind = (f"{icon}, " if icon else "") + "buttons: " + _BUTTONS.get(box.flags & 0xF, hex(box.flags & 0xF))
+    shown = "not shown (no display)" if box.result == -1 else f"answered {box.result}"
+    text = box.text + (" [...cut by the trace]" if box.truncated else "")
+    lines = [f"[{box.title}] ({kind}; {shown})"]
+    lines += ["    " + line for line in text.replace("\r\n", "\n").split("\n")]
+    return "\n".join(lines)
+
+
+if __name__ == "__main__":
+    # Used by tools/demo.sh: harness.py boxes TRACE prints the boxes of a relay trace.
+    import sys
+    if len(sys.argv) == 3 and sys.argv[1] == "boxes":
+        found = parse_message_boxes(Path(sys.argv[2]).read_text(encoding="utf-8", errors="replace"))
+        print("\n".join(describe_box(b) for b in found) if found else "(no message box)")
+    else:
+        sys.exit("usage: harness.py boxes RELAY_TRACE")

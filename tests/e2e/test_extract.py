@@ -1,0 +1,107 @@
+#!/usr/bin/python3
+"""/e under Wine: the embedded patch written to a named file or to a new temporary one."""
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import DEMO_PATCH, SERVICEPACK, winpath  # noqa: E402
+
+
+def listing(directory):
+    return sorted(p.name for p in Path(directory).iterdir())
+
+
+class ExtractToGivenPath(harness.PrefixTestCase):
+    prefix_name = "extract_path"
+
+    def setUp(self):
+        self.payload = DEMO_PATCH.read_bytes()
+
+    def test_upper_case_switch_writes_identical_copy_silently(self):
+        out_dir, tmp = self.scratch("absolute"), self.scratch("absolute_tmp")
+        result = self.prefix.run(SERVICEPACK, "/E", winpath(out_dir / "copy.msp"), tmp=tmp)
+        self.assertEqual(result.returncode, 0)
+        self.assertNoBox(result)
+        self.assertEqual(listing(out_dir), ["copy.msp"])
+        self.assertEqual((out_dir / "copy.msp").read_bytes(), self.payload)
+        self.assertTrue(self.payload.startswith(harness.COMPOUND_FILE_SIGNATURE))
+        self.assertEqual(listing(tmp), [], "a given path must not also produce a temp file")
+
+    def test_relative_path_is_resolved_against_current_directory(self):
+        cwd = self.scratch("relative")
+        result = self.prefix.run(SERVICEPACK, "/e", "copy.msp", cwd=cwd)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual((cwd / "copy.msp").read_bytes(), self.payload)
+
+    def test_existing_larger_file_is_truncated_to_payload(self):
+        out_dir = self.scratch("truncate")
+        target = out_dir / "big.msp"
+        target.write_bytes(b"\xAA" * (len(self.payload) * 3 + 12345))
+        result = self.prefix.run(SERVICEPACK, "/e", winpath(target))
+        self.assertEqual(result.returncode, 0)
+        self.assertNoBox(result)
+        self.assertEqual(target.stat().st_size, len(self.payload))
+        self.assertEqual(target.read_bytes(), self.payload)
+
+    def test_path_in_missing_directory_creates_nothing(self):
+        out_dir, tmp = self.scratch("missing"), self.scratch("missing_tmp")
+        result = self.prefix.run(SERVICEPACK, "/e", winpath(out_dir / "no such dir" / "x.msp"),
+                                 tmp=tmp, cwd=out_dir)
+        self.assertEqual(result.returncode, 0)
+        self.assertNoBox(result)
+        self.assertEqual(listing(out_dir), [])
+        self.assertEqual(listing(tmp), [])
+
+    # Not run here: "/e /q" (the switch taken as the path). Under Wine a path that
+    # begins with "/" is a Unix path, so the file would land in the host's root.
+
+
+class ExtractToTemporaryName(harness.PrefixTestCase):
+    prefix_name = "extract_temp"
+
+    def setUp(self):
+        self.payload = DEMO_PATCH.read_bytes()
+
+    def test_first_name_is_msp2_in_tmp(self):
+        tmp, cwd = self.scratch("tmp"), self.scratch("cwd")
+        result = self.prefix.run(SERVICEPACK, "/e", tmp=tmp, cwd=cwd)
+        self.assertEqual(result.returncode, 0)
+        self.assertNoBox(result)
+        self.assertEqual(listing(tmp), ["MSP2"])
+        self.assertEqual((tmp / "MSP2").read_bytes(), self.payload)
+        self.assertEqual(listing(cwd), [])
+
+    def test_tmp_with_trailing_separator(self):
+        tmp = self.scratch("tmp_trailing")
+        result = self.prefix.run(SERVICEPACK, "/e", tmp=str(tmp) + "/")
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(listing(tmp), ["MSP2"])
+
+    def test_existing_names_are_skipped_and_left_alone(self):
+        tmp = self.scratch("tmp_taken")
+        (tmp / "MSP2").write_bytes(b"two")
+        (tmp / "MSP3").mkdir()
+        result = self.prefix.run(SERVICEPACK, "/e", tmp=tmp)
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(listing(tmp), ["MSP2", "MSP3", "MSP4"])
+        self.assertEqual((tmp / "MSP2").read_bytes(), b"two")
+        self.assertEqual((tmp / "MSP4").read_bytes(), self.payload)
+
+    def test_missing_tmp_falls_back_to_root_of_current_drive(self):
+        # TMP names no existing directory, and the platform's temp path is TMP too.
+        cwd = self.prefix.drive_c / "extract_fallback"
+        cwd.mkdir(exist_ok=True)
+        for name in ("MSP2", "MSP3"):
+            (self.prefix.drive_c / name).unlink(missing_ok=True)
+        missing = self.prefix.work / "no such tmp"
+        result = self.prefix.run(SERVICEPACK, "/e", tmp=missing, cwd=cwd)
+        self.assertEqual(result.returncode, 0)
+        self.assertFalse(missing.exists())
+        self.assertEqual((self.prefix.drive_c / "MSP2").read_bytes(), self.payload)
+        self.assertEqual(listing(cwd), [])
+
+
+if __name__ == "__main__":
+    harness.main()

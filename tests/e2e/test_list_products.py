@@ -1,0 +1,60 @@
+#!/usr/bin/python3
+"""/i under Wine: the embedded patch's target products shown in the "List of Products" box."""
+import sys
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import (DEMO_PATCH, DEMO_PATCH84, MB_LIST_OF_PRODUCTS, SERVICEPACK,  # noqa: E402
+                     SERVICEPACK84, patch_summary, winpath)
+
+TITLE = "List of Products"
+
+
+class ListProducts(harness.PrefixTestCase):
+    prefix_name = "list_products"
+
+    @classmethod
+    def required_files(cls):
+        return [SERVICEPACK, DEMO_PATCH, SERVICEPACK84, DEMO_PATCH84]
+
+    def assertListBox(self, result):
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(len(result.boxes), 1, result.boxes)
+        box = result.boxes[0]
+        self.assertEqual((box.title, box.flags), (TITLE, MB_LIST_OF_PRODUCTS))
+        return box
+
+    def test_shows_exact_template_whatever_quiet_says(self):
+        template = patch_summary(DEMO_PATCH)[0]
+        for args in (["/i"], ["/q", "/i"], ["/i", "/q"]):
+            with self.subTest(args=args):
+                tmp = self.scratch("tmp_" + "_".join(a.strip("/") for a in args))
+                box = self.assertListBox(self.prefix.run(SERVICEPACK, *args, tmp=tmp))
+                self.assertFalse(box.truncated)
+                self.assertEqual(box.text, template)
+                # The list is read from a temporary copy, which is left in place.
+                self.assertEqual(sorted(p.name for p in tmp.iterdir()), ["MSP2"])
+                self.assertEqual((tmp / "MSP2").read_bytes(), DEMO_PATCH.read_bytes())
+
+    def test_extract_then_list(self):
+        out, tmp = self.scratch("combined"), self.scratch("combined_tmp")
+        result = self.prefix.run(SERVICEPACK, "/e", winpath(out / "copy.msp"), "/i", tmp=tmp)
+        box = self.assertListBox(result)
+        self.assertEqual(box.text, patch_summary(DEMO_PATCH)[0])
+        self.assertEqual((out / "copy.msp").read_bytes(), DEMO_PATCH.read_bytes())
+        self.assertEqual(sorted(p.name for p in tmp.iterdir()), ["MSP2"])
+
+    def test_template_of_84_products(self):
+        template = patch_summary(DEMO_PATCH84)[0]
+        self.assertEqual(len(template), 84 * 38 + 83)
+        box = self.assertListBox(self.prefix.run(SERVICEPACK84, "/i", tmp=self.scratch("tmp84")))
+        # The relay trace cuts long strings; what it shows must be the template's start.
+        self.assertGreaterEqual(len(box.text), 250)
+        self.assertTrue(template.startswith(box.text), box.text)
+        self.assertTrue(box.truncated or box.text == template)
+
+
+if __name__ == "__main__":
+    harness.main()
