@@ -75,7 +75,7 @@ function(servicepack_add_executable target output_name patch texts)
     add_executable(${target} WIN32 ${WIN32_EDGE_SOURCES} ${rc})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/resources)
-    target_link_libraries(${target} PRIVATE servicepack_core msi)
+    target_link_libraries(${target} PRIVATE servicepack_core)
     # Page-aligned sections let the loader map the payload instead of reading it.
     target_link_options(${target} PRIVATE -municode -static -s
         -Wl,--file-alignment,4096 -Wl,--section-alignment,4096)

@@ -36,7 +36,9 @@ exe=$bench/build/servicepack.exe
 
 export WINEPREFIX=$bench/prefix WINEDEBUG=-all
 [ -d "$WINEPREFIX" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
-wineserver -p
+# A persistent server spares every run the server start-up.
+wineserver -p >/dev/null 2>&1 &
+sleep 1
 cp "$payload" "$bench/work/source.msp"
 cd "$bench/work"
 

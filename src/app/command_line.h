@@ -5,6 +5,10 @@
 
 #include "app/run_options.h"
 
+// Splits a command line as the platform's CommandLineToArgvW does: the
+// program path first, then the arguments with their quotes and backslashes resolved.
+std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);
+
 // Fills `options` from the arguments (the program path first). Never fails.
 bool ParseArguments(const std::vector<std::u16string>& arguments, RunOptions& options);
 

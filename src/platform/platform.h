@@ -106,7 +106,7 @@ void SetLastError(std::uint32_t error);
 // MessageBoxW with no owner window; returns the button code, 0 on failure.
 int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags);
 
-// The process command line split as CommandLineToArgvW does; the program path first.
-std::vector<std::u16string> CommandLineArguments();
+// The process command line as the process received it (GetCommandLineW).
+std::u16string CommandLine();
 
 }  // namespace platform

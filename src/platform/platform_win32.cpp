@@ -1,6 +1,5 @@
 // The operating-system boundary on Windows: the only place the core's OS calls happen.
 #include <windows.h>
-#include <shellapi.h>
 #include <tlhelp32.h>
 
 // The boundary's own names would otherwise be renamed to the A/W forms.
@@ -58,11 +57,21 @@ struct SnapshotTraits {
     static void Close(Handle handle) { ::CloseHandle(handle); }
 };
 
-struct ArgvTraits {
-    using Handle = LPWSTR*;
+struct LibraryTraits {
+    using Handle = HMODULE;
     static Handle Invalid() { return nullptr; }
-    static void Close(Handle handle) { ::LocalFree(handle); }
+    static void Close(Handle module) { ::FreeLibrary(module); }
 };
+
+// user32 is loaded only when a box is shown: runs that show none (/e) stay
+// small, since loading it costs about 5 MiB of resident memory under Wine.
+decltype(::MessageBoxW)* MessageBoxEntry()
+{
+    static const UniqueHandle<LibraryTraits> user32(::LoadLibraryW(L"user32.dll"));
+    FARPROC address = user32 ? ::GetProcAddress(user32.Get(), "MessageBoxW") : nullptr;
+    return reinterpret_cast<decltype(::MessageBoxW)*>(reinterpret_cast<void*>(address));
+}
+
 
 }  // namespace
 
@@ -205,18 +214,10 @@ void SetLastError(std::uint32_t error) { ::SetLastError(error); }
 
 int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
 {
-    return ::MessageBoxW(nullptr, Wide(text), Wide(title), flags);
+    static auto* const messageBox = MessageBoxEntry();
+    return messageBox != nullptr ? messageBox(nullptr, Wide(text), Wide(title), flags) : 0;
 }
 
-std::vector<std::u16string> CommandLineArguments()
-{
-    int count = 0;
-    UniqueHandle<ArgvTraits> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
-    std::vector<std::u16string> arguments;
-    for (int i = 0; argv && i < count; ++i) {
-        arguments.push_back(FromWide(argv.Get()[i]));
-    }
-    return arguments;
-}
+std::u16string CommandLine() { return FromWide(::GetCommandLineW()); }
 
 }  // namespace platform

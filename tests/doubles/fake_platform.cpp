@@ -341,6 +341,30 @@ int MessageBox(const std::u16string& text, const std::u16string& title, std::uin
     return answer;
 }
 
-std::vector<std::u16string> CommandLineArguments() { return g_state.arguments; }
+std::u16string CommandLine()
+{
+    std::u16string line;
+    for (std::size_t k = 0; k < g_state.arguments.size(); ++k) {
+        const std::u16string& argument = g_state.arguments[k];
+        if (k == 0) {
+            line += u"\"" + argument + u"\"";
+            continue;
+        }
+        line += u" \"";
+        std::size_t backslashes = 0;
+        for (char16_t c : argument) {
+            if (c == u'\\') {
+                ++backslashes;
+                continue;
+            }
+            line.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+            backslashes = 0;
+            line += c;
+        }
+        line.append(backslashes * 2, u'\\');
+        line += u'"';
+    }
+    return line;
+}
 
 }  // namespace platform

@@ -68,6 +68,7 @@ struct PlatformState {
     std::vector<Box> boxes;
     std::deque<int> answers;  // answers for the next boxes; 1 (OK) when empty
 
+    // The command line is made from these, quoted so that splitting gives them back.
     std::vector<std::u16string> arguments = {u"servicepack.exe"};
 };
 

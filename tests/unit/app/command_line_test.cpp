@@ -95,3 +95,33 @@ TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::u16string> Split(const char16_t* line) { return SplitCommandLine(line); }
+
+TEST(SplitCommandLine, FollowsThePlatformRules)
+{
+    using V = std::vector<std::u16string>;
+    EXPECT_EQ(Split(u"\"C:\\Program Files\\sp.exe\" /e \"C:\\My Dir\\out.msp\""),
+              (V{u"C:\\Program Files\\sp.exe", u"/e", u"C:\\My Dir\\out.msp"}));
+    // The program path keeps its backslashes; blanks and tabs separate arguments.
+    EXPECT_EQ(Split(u"C:\\sp.exe \t /q   /i  "), (V{u"C:\\sp.exe", u"/q", u"/i"}));
+    EXPECT_EQ(Split(u"sp.exe"), (V{u"sp.exe"}));
+    EXPECT_EQ(Split(u""), (V{u""}));
+    // Backslashes are literal unless they precede a quote.
+    EXPECT_EQ(Split(u"sp a\\\\b \"c\\\\\" d\\\"e"), (V{u"sp", u"a\\\\b", u"c\\", u"d\"e"}));
+    // An empty quoted argument counts; quotes may join text.
+    EXPECT_EQ(Split(u"sp \"\" x\"y z\"w"), (V{u"sp", u"", u"xy zw"}));
+    // Inside quotes, a run of three quotes gives one literal quote.
+    EXPECT_EQ(Split(u"sp \"a\"\"\"b\""), (V{u"sp", u"a\"b"}));
+}
+
+TEST(SplitCommandLine, RoundTripsTheDoubleQuoting)
+{
+    fake::ResetPlatform();
+    fake::Platform().arguments = {u"C:\\sp.exe", u"/e", u"C:\\dir with space\\", u"a\"b", u""};
+    EXPECT_EQ(SplitCommandLine(platform::CommandLine()), fake::Platform().arguments);
+}
+
+}  // namespace
