@@ -17,3 +17,10 @@ target_compile_definitions(unit_tests PRIVATE
 target_link_libraries(unit_tests PRIVATE servicepack_core GTest::gtest GTest::gtest_main)
 
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+
+# The build's guard against embedding something that is not a patch package.
+add_test(NAME build_refuses_missing_patch
+    COMMAND ${CMAKE_COMMAND} -DPATCH_PACKAGE=${CMAKE_BINARY_DIR}/no-such.msp -P ${CMAKE_SOURCE_DIR}/cmake/check_patch.cmake)
+add_test(NAME build_refuses_non_patch
+    COMMAND ${CMAKE_COMMAND} -DPATCH_PACKAGE=${CMAKE_SOURCE_DIR}/README.md -P ${CMAKE_SOURCE_DIR}/cmake/check_patch.cmake)
+set_tests_properties(build_refuses_missing_patch build_refuses_non_patch PROPERTIES WILL_FAIL TRUE)

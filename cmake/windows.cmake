@@ -35,16 +35,7 @@ demo_patch(${DEMO_DIR}/demo.msp 6)
 demo_patch(${DEMO_DIR}/demo84.msp 84)
 add_custom_target(demo_patches ALL DEPENDS ${DEMO_DIR}/demo.msp ${DEMO_DIR}/demo84.msp)
 
-function(check_patch_signature path)
-    if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}")
-        message(FATAL_ERROR "PATCH_PACKAGE: no such file: ${path}")
-    endif()
-    file(READ "${path}" head LIMIT 8 HEX)
-    if(NOT head STREQUAL "d0cf11e0a1b11ae1")
-        message(FATAL_ERROR "PATCH_PACKAGE: ${path} is not a patch package "
-            "(it does not begin with the compound-file signature D0 CF 11 E0 A1 B1 1A E1)")
-    endif()
-endfunction()
+include(${CMAKE_SOURCE_DIR}/cmake/check_patch.cmake)
 
 set(WIN32_EDGE_SOURCES
     ${CMAKE_SOURCE_DIR}/src/app/main.cpp
@@ -126,3 +117,7 @@ foreach(test ${E2E_TESTS})
         ENVIRONMENT "SERVICEPACK_BUILD_DIR=${CMAKE_BINARY_DIR};SERVICEPACK_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
         TIMEOUT 600)
 endforeach()
+
+# The guard lets a real patch package through.
+add_test(NAME build_accepts_demo_patch
+    COMMAND ${CMAKE_COMMAND} -DPATCH_PACKAGE=${DEMO_DIR}/demo.msp -P ${CMAKE_SOURCE_DIR}/cmake/check_patch.cmake)

@@ -1,0 +1,290 @@
+#include "install/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/run_options.h"
+#include "common/text.h"
+#include "doubles/fake_installer.h"
+#include "doubles/fake_platform.h"
+#include "payload/extract.h"
+#include "targets/target_product.h"
+#include "ui/message_ids.h"
+#include "unit/ui/string_tables.h"
+
+namespace {
+
+const std::u16string kPatchPath = u"C:\\Temp\\MSP2";
+const std::u16string kFilesInUse =
+    u"The following applications should be closed before continuing the install:";
+// How the English texts of 300, 301 and 307 begin.
+const std::u16string kFailed = u"A problem prevented the service pack from being installed. "
+                               u"Contact your system administrator. \n\n Error Code: ";
+const std::u16string kInstalled = u"The service pack has been successfully installed.";
+const std::u16string kNoProduct = u"The service pack could not be installed because";
+
+class DriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fake::ResetPlatform();
+        fake::ResetInstaller();
+        ResetTempNameCounter();
+        ProcessRunOptions() = RunOptions{};
+        ProcessTargetList().Clear();
+        CurrentProductName().clear();
+        LoadShippedTable("en-US.rc");
+        LoadShippedTable("de-DE.rc");
+        os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF, 1, 2}, false});
+        ScriptPatch(kPatchPath, u"{A};{B}");
+    }
+
+    void ScriptPatch(const std::u16string& path, const std::u16string& productList)
+    {
+        msi.summaries[path].properties = {{installer::kPidRevNumber, {u"{P1}{P0}"}},
+                                          {installer::kPidTemplate, {productList}}};
+    }
+
+    fake::Product& AddProduct(const std::u16string& code, const std::u16string& name,
+                              const std::u16string& version = u"5.0",
+                              const std::u16string& language = u"1033")
+    {
+        fake::Product& product = msi.products[code];
+        product.info = {{u"ProductName", name},
+                        {u"Language", language},
+                        {u"VersionString", version},
+                        {u"LocalPackage", u"C:\\Windows\\Installer\\x.msi"}};
+        product.packageProperties[u"LOCALEID"] = language;
+        return product;
+    }
+
+    std::vector<std::u16string> Configured() const
+    {
+        std::vector<std::u16string> codes;
+        for (const auto& call : msi.configureCalls) {
+            codes.push_back(call.product);
+        }
+        return codes;
+    }
+
+    // Exactly one box was shown, and its text begins with start.
+    void ExpectOneBox(const std::u16string& start) const
+    {
+        ASSERT_EQ(os.boxes.size(), 1u);
+        EXPECT_EQ(os.boxes[0].text.substr(0, start.size()), start) << ToUtf8(os.boxes[0].text);
+    }
+
+    // The temporary patch is gone, and was removed exactly once.
+    void ExpectPatchDeleted() const
+    {
+        EXPECT_EQ(os.deleted, std::vector<std::u16string>{kPatchPath});
+        EXPECT_EQ(os.files.count(kPatchPath), 0u);
+    }
+
+    fake::InstallerState& msi = fake::Installer();
+    fake::PlatformState& os = fake::Platform();
+};
+
+using Codes = std::vector<std::u16string>;
+
+TEST_F(DriverTest, NoListedProductChecksApplicationsThenReports307)
+{
+    std::vector<std::size_t> boxesAtSnapshot;
+    os.beforeSnapshot = [&](int) { boxesAtSnapshot.push_back(os.boxes.size()); };
+    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(boxesAtSnapshot, (std::vector<std::size_t>{0, 0}));
+    ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kNoProduct));
+    EXPECT_EQ(os.boxes[0].locale, 1033u);
+    EXPECT_TRUE(msi.configureCalls.empty());
+    ExpectPatchDeleted();
+}
+
+TEST_F(DriverTest, PresentProductsThatNeedNothingReport306)
+{
+    AddProduct(u"{A}", u"Alpha").patchStates[u"{P1}"] = 0;
+    AddProduct(u"{B}", u"Beta").sequenceOrder = -1;
+    EXPECT_TRUE(RunInstall());
+    ExpectOneBox(u"Your version of Beta is up-to-date");
+    EXPECT_TRUE(msi.configureCalls.empty());
+    ExpectPatchDeleted();
+}
+
+TEST_F(DriverTest, SuccessCodesGoOnToTheNextTargetAndEndWith301)
+{
+    for (const std::uint32_t first : {0u, 1641u, 3010u}) {
+        SCOPED_TRACE(first);
+        SetUp();
+        AddProduct(u"{A}", u"Alpha").configureResult = first;
+        AddProduct(u"{B}", u"Beta");
+        EXPECT_TRUE(RunInstall());
+        EXPECT_EQ(Configured(), (Codes{u"{A}", u"{B}"}));
+        ExpectOneBox(kInstalled);
+        ExpectPatchDeleted();
+    }
+}
+
+TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
+{
+    const std::pair<std::uint32_t, std::u16string> cases[] = {
+        {1603, kFailed + u"1603"},
+        {installer::kPackageRejected, u"The update for Alpha was refused by the system policy"},
+    };
+    for (const auto& [result, text] : cases) {
+        SCOPED_TRACE(result);
+        SetUp();
+        AddProduct(u"{A}", u"Alpha").configureResult = result;
+        AddProduct(u"{B}", u"Beta");
+        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(Configured(), Codes{u"{A}"});
+        ExpectOneBox(text);
+        ExpectPatchDeleted();
+    }
+}
+
+TEST_F(DriverTest, LocaleIdEntersTheCommandLineOnlyWithTwoOrMoreCharacters)
+{
+    ScriptPatch(kPatchPath, u"{A};{B};{C}");
+    AddProduct(u"{A}", u"Alpha");
+    AddProduct(u"{B}", u"Beta").packageProperties[u"LOCALEID"] = u"0";
+    AddProduct(u"{C}", u"Gamma").packageProperties.clear();
+    EXPECT_TRUE(RunInstall());
+    ASSERT_EQ(msi.configureCalls.size(), 3u);
+    const std::u16string tail = u"REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"" + kFilesInUse + u"\"";
+    EXPECT_EQ(msi.configureCalls[0].commandLine,
+              u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=1033 " + tail);
+    EXPECT_EQ(msi.configureCalls[1].commandLine, u"PATCH=\"C:\\Temp\\MSP2\" " + tail);
+    EXPECT_EQ(msi.configureCalls[2].commandLine, u"PATCH=\"C:\\Temp\\MSP2\" " + tail);
+    EXPECT_EQ(msi.configureCalls[0].installLevel, installer::kInstallLevelDefault);
+    EXPECT_EQ(msi.configureCalls[0].installState, installer::kStateDefault);
+}
+
+TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
+{
+    os.tempPath = u"C:\\T\\";
+    os.directories.insert(u"C:\\T");
+    ScriptPatch(u"C:\\T\\MSP2", u"{A};{B}");
+    AddProduct(u"{A}", u"Suite 2008");
+    AddProduct(u"{B}", u"Suite: A\\B");
+    msi.uiLevel = 5;
+    std::vector<std::string> around;  // logging and UI level around each application
+    msi.onCall = [&](const std::string& call) {
+        if (call.rfind("ConfigureProductEx", 0) == 0) {
+            around.push_back("apply at UI " + std::to_string(msi.uiLevel));
+        } else if (call.rfind("EnableLog", 0) == 0) {
+            around.push_back(call);
+        }
+    };
+
+    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(around, (std::vector<std::string>{
+                          "EnableLog 4096 C:\\T\\Suite 2008.log", "apply at UI 35",
+                          "EnableLog 16384 ", "EnableLog 4096 C:\\T\\Suite_ A_B.log",
+                          "apply at UI 35", "EnableLog 16384 "}));
+    EXPECT_EQ(msi.logCalls[0].attributes, 0u);
+    EXPECT_EQ(msi.uiLevel, 5);
+}
+
+TEST_F(DriverTest, UpToDateProductEndsTheRunWhenReached)
+{
+    for (const char16_t* version : {u"13.3.0.5", u"13.10.0.0"}) {
+        SetUp();
+        AddProduct(u"{A}", u"Alpha", version);
+        AddProduct(u"{B}", u"Beta");
+        EXPECT_FALSE(RunInstall());
+        EXPECT_TRUE(msi.configureCalls.empty());
+        ExpectOneBox(u"Your version of Alpha is up-to-date");
+        ExpectPatchDeleted();
+    }
+
+    // Reached after an earlier target was patched: still 306, and no 301.
+    SetUp();
+    AddProduct(u"{A}", u"Alpha", u"9.0");
+    AddProduct(u"{B}", u"Beta", u"13.10.0.0");
+    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(Configured(), Codes{u"{A}"});
+    ExpectOneBox(u"Your version of Beta is up-to-date");
+    ExpectPatchDeleted();
+}
+
+TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
+{
+    os.resources.clear();  // extraction fails: there is no file to delete
+    LoadShippedTable("en-US.rc");
+    EXPECT_FALSE(RunInstall());
+    ExpectOneBox(kFailed);
+    EXPECT_TRUE(os.deleted.empty());
+    EXPECT_TRUE(msi.calls.empty());
+
+    for (const std::uint32_t missing : {installer::kPidRevNumber, installer::kPidTemplate}) {
+        SetUp();
+        msi.summaries[kPatchPath].properties.erase(missing);
+        AddProduct(u"{A}", u"Alpha");
+        EXPECT_FALSE(RunInstall());
+        ExpectOneBox(kFailed);
+        EXPECT_TRUE(fake::CallsStartingWith("QueryProductState").empty());
+        ExpectPatchDeleted();
+    }
+
+    // A command line that would not fit is never passed on, cut or whole.
+    SetUp();
+    AddProduct(u"{A}", u"Alpha").packageProperties[u"LOCALEID"] = std::u16string(900, u'7');
+    AddProduct(u"{B}", u"Beta");
+    EXPECT_FALSE(RunInstall());
+    EXPECT_TRUE(msi.configureCalls.empty());
+    EXPECT_TRUE(msi.logCalls.empty());
+    ExpectOneBox(kFailed + u"1639");
+    ExpectPatchDeleted();
+}
+
+TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
+{
+    for (const bool quiet : {false, true}) {
+        SetUp();
+        ProcessRunOptions().quiet = quiet;
+        AddProduct(u"{A}", u"Alpha");
+        os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+        os.answers = {kAnswerCancel};
+        EXPECT_FALSE(RunInstall());
+        // The check's own box is shown even in quiet mode; 300 is not.
+        ASSERT_EQ(os.boxes.size(), quiet ? 1u : 2u);
+        EXPECT_EQ(os.boxes[0].flags, kRetryCancelBoxFlags);
+        EXPECT_EQ(os.boxes.back().text.rfind(quiet ? u"The installer" : kFailed, 0), 0u);
+        EXPECT_TRUE(msi.configureCalls.empty());
+        ExpectPatchDeleted();
+    }
+}
+
+TEST_F(DriverTest, QuietRunShowsNoMessageButDecidesTheSame)
+{
+    ProcessRunOptions().quiet = true;
+    AddProduct(u"{A}", u"Alpha").configureResult = 1603;
+    AddProduct(u"{B}", u"Beta");
+    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(Configured(), Codes{u"{A}"});
+    EXPECT_TRUE(os.boxes.empty());
+    ExpectPatchDeleted();
+
+    SetUp();
+    ProcessRunOptions().quiet = true;
+    EXPECT_FALSE(RunInstall());
+    EXPECT_TRUE(os.boxes.empty());
+    ExpectPatchDeleted();
+}
+
+TEST_F(DriverTest, EachProductIsHandledInItsOwnLanguage)
+{
+    AddProduct(u"{A}", u"Alpha", u"5.0", u"1033");
+    AddProduct(u"{B}", u"Beta", u"5.0", u"1031");
+    EXPECT_TRUE(RunInstall());
+    ASSERT_EQ(msi.configureCalls.size(), 2u);
+    // Selection left the thread German; the first product still gets English.
+    EXPECT_NE(msi.configureCalls[0].commandLine.find(kFilesInUse), std::u16string::npos);
+    EXPECT_NE(msi.configureCalls[1].commandLine.find(u"Die folgenden Anwendungen sollten"),
+              std::u16string::npos);
+    ASSERT_NO_FATAL_FAILURE(ExpectOneBox(u"Das service pack wurde erfolgreich installiert."));
+    EXPECT_EQ(os.boxes[0].title, u"Installation erfolgreich");
+}
+
+}  // namespace
