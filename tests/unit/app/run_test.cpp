@@ -8,6 +8,7 @@
 #include "app/run_options.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 #include "payload/extract.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -23,12 +24,7 @@ class RunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        fake::ResetInstaller();
-        ResetTempNameCounter();
-        ProcessRunOptions() = RunOptions{};
-        ProcessTargetList().Clear();
-        CurrentProductName().clear();
+        fake::ResetProcess();
         LoadShippedTable("en-US.rc");
         os.resources.push_back({u"MSP", u"IDR_MSP", 1046, kPayload, false});
         os.resources.push_back({u"TXT", u"#206", 1046, fake::Bytes("PatchSize=5\r\n"), false});

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 #include "payload/extract.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -29,12 +30,7 @@ class DriverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        fake::ResetInstaller();
-        ResetTempNameCounter();
-        ProcessRunOptions() = RunOptions{};
-        ProcessTargetList().Clear();
-        CurrentProductName().clear();
+        fake::ResetProcess();
         LoadShippedTable("en-US.rc");
         LoadShippedTable("de-DE.rc");
         os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF, 1, 2}, false});

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 #include "payload/extract.h"
 #include "unit/ui/string_tables.h"
 
@@ -30,10 +31,7 @@ class PatchListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        fake::ResetInstaller();
-        ResetTempNameCounter();
-        ProcessRunOptions() = RunOptions{};
+        fake::ResetProcess();
         LoadShippedTable("en-US.rc");
         os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF}, false});
         AddText(206, kText206);

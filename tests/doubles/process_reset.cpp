@@ -1,0 +1,21 @@
+#include "doubles/process_reset.h"
+
+#include "app/run_options.h"
+#include "doubles/fake_installer.h"
+#include "doubles/fake_platform.h"
+#include "payload/extract.h"
+#include "targets/target_product.h"
+
+namespace fake {
+
+void ResetProcess()
+{
+    ResetPlatform();
+    ResetInstaller();
+    ResetTempNameCounter();
+    ProcessRunOptions() = RunOptions{};
+    ProcessTargetList().Clear();
+    CurrentProductName().clear();
+}
+
+}  // namespace fake
