@@ -5,11 +5,13 @@ Environment: SERVICEPACK_BUILD_DIR (the mingw build dir) and SERVICEPACK_SOURCE_
 Needs Debian's /usr/bin/python3 for gi.repository.Libmsi (patch_summary).
 """
 import dataclasses
+import fcntl
 import os
 import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 import unittest
 from pathlib import Path, PureWindowsPath
@@ -22,6 +24,7 @@ SERVICEPACK = BUILD_DIR / "servicepack.exe"
 SERVICEPACK84 = BUILD_DIR / "servicepack84.exe"
 DEMO_PATCH = DEMO_DIR / "demo.msp"
 DEMO_PATCH84 = DEMO_DIR / "demo84.msp"
+DEMO_PATCH_CODE = "{1AF93413-BCC5-429E-BC11-49F6E05DF127}"
 
 COMPOUND_FILE_SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
 
@@ -29,7 +32,7 @@ COMPOUND_FILE_SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
 MB_LIST_OF_PRODUCTS = 0x50000
 MB_INFORMATION = 0x50040
 MB_ERROR = 0x50010
-MB_RETRY_CANCEL_WARNING = 0x50015
+MB_RETRY_CANCEL_ERROR = 0x50015
 
 
 # ---------------------------------------------------------------------------
@@ -177,6 +180,11 @@ class DemoProduct:
     locale_id: str   # the LOCALEID property, "" when the product defines none
     msi: Path
 
+    @property
+    def log_name(self):
+        """The name of the log the service pack writes for it in the temp directory."""
+        return self.name + ".log"
+
 
 def demo_products():
     """The demo products as their WiX sources declare them, in file-name order."""
@@ -206,8 +214,90 @@ class RunResult:
     boxes: list
 
 
+# Bump when the template's content changes, so old templates are rebuilt.
+_TEMPLATE_VERSION = "2"
+# Files Wine never rewrites in place: shared by hard link between prefixes.
+_SHARED_SUFFIXES = {".dll", ".exe", ".drv", ".sys", ".ocx", ".cpl", ".acm", ".ax", ".tlb",
+                    ".ds", ".nls", ".ttf", ".fon", ".com", ".msstyles"}
+# A prefix's server stays up this long after its last process, so each Wine
+# step starts in a fraction of a second; a forgotten server still goes away.
+_SERVER_LINGER_SECONDS = 30
+
+
+def _base_env():
+    env = dict(os.environ)
+    for var in ("DISPLAY", "WAYLAND_DISPLAY"):
+        env.pop(var, None)
+    env["WINEDEBUG"] = "-all"
+    # No Mono or Gecko installer prompts; neither is needed here.
+    env["WINEDLLOVERRIDES"] = "mscoree=;mshtml="
+    return env
+
+
+def _capture(command, env, cwd, timeout):
+    """Run a command with its output in files: a pipe would be held open by any
+    Wine service the command happens to start, and never reach end of file."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.run(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                              stdout=out, stderr=err, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(command, proc.returncode, out.read(), err.read())
+
+
+def template_prefix():
+    """A booted prefix to clone from, made once per build directory (wineboot takes
+    seconds; a clone a fraction of that). Safe against concurrent test files."""
+    base = BUILD_DIR / "e2e" / ".template"
+    base.mkdir(parents=True, exist_ok=True)
+    wine_version = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                                  env=_base_env()).stdout.strip()
+    stamp = f"{wine_version} {_TEMPLATE_VERSION}"
+    with open(base / "lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        prefix, ready = base / "prefix", base / "ready"
+        if ready.exists() and ready.read_text() == stamp and prefix.is_dir():
+            return prefix
+        ready.unlink(missing_ok=True)
+        env = {**_base_env(), "WINEPREFIX": str(prefix)}
+        subprocess.run(["wineserver", "-k"], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
+        shutil.rmtree(prefix, ignore_errors=True)
+        quiet = dict(env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL, timeout=300)
+        subprocess.run(["wineboot", "-i"], check=True, **quiet)
+        for key, name, value in (
+                # Only MessageBoxW is traced under WINEDEBUG=+relay.
+                (r"HKCU\Software\Wine\Debug", "RelayInclude", "user32.MessageBoxW"),
+                # Without a window manager, Wine draws the title bar itself and
+                # keyboard focus follows xdotool.
+                (r"HKCU\Software\Wine\X11 Driver", "Managed", "N")):
+            subprocess.run(["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value,
+                            "/f"], check=True, **quiet)
+        subprocess.run(["wineserver", "-w"], check=True, **quiet)
+        ready.write_text(stamp)
+        return prefix
+
+
+def _clone_tree(source, target):
+    def copy(src, dst):
+        if Path(src).suffix.lower() in _SHARED_SUFFIXES:
+            try:
+                os.link(src, dst)
+                return
+            except OSError:
+                pass   # a file system without hard links: copy
+        shutil.copy2(src, dst)
+    shutil.copytree(source, target, symlinks=True, copy_function=copy)
+
+
 class WinePrefix:
-    """A throwaway prefix under BUILD_DIR/e2e/<name>, made fresh on start()."""
+    """A throwaway prefix under BUILD_DIR/e2e/<name>, made fresh on start().
+
+    Its wineserver is kept running between steps (starting Wine against a live
+    server takes a fraction of a second instead of seconds), so every step has
+    ended when its command returns; background programs are the caller's to end.
+    """
 
     def __init__(self, name):
         self.root = BUILD_DIR / "e2e" / name
@@ -217,43 +307,40 @@ class WinePrefix:
 
     # Environment ----------------------------------------------------------
     def env(self, debug="-all"):
-        env = dict(os.environ)
-        for var in ("DISPLAY", "WAYLAND_DISPLAY"):
-            env.pop(var, None)
+        env = _base_env()
         if self.display:
             env["DISPLAY"] = self.display
         env["WINEPREFIX"] = str(self.path)
         env["WINEDEBUG"] = debug
-        # No Mono or Gecko installer prompts; neither is needed here.
-        env["WINEDLLOVERRIDES"] = "mscoree=;mshtml="
         return env
 
     def _wine(self, *args, debug="-all", timeout=120):
-        proc = subprocess.run(["wine", *map(str, args)], env=self.env(debug), cwd=self.work,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              timeout=timeout)
-        self.wait()
-        return proc
-
-    def wait(self, timeout=120):
-        """Wait until every process of the prefix has ended."""
-        subprocess.run(["wineserver", "-w"], env=self.env(), timeout=timeout, check=False)
+        return _capture(["wine", *map(str, args)], self.env(debug), self.work, timeout)
 
     # Lifecycle ------------------------------------------------------------
     def start(self):
         self.kill()
         shutil.rmtree(self.root, ignore_errors=True)
         self.work.mkdir(parents=True)
-        subprocess.run(["wineboot", "-i"], env=self.env(), check=True, timeout=300,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.wait()
-        self.reg_add(r"HKCU\Software\Wine\Debug", "RelayInclude", "user32.MessageBoxW")
+        _clone_tree(template_prefix(), self.path)
+        self.serve()
         return self
 
+    def serve(self):
+        """(Re)start the prefix's server and Wine's own services, in the current
+        display; the services keep the display they were started in."""
+        self.kill()
+        quiet = dict(env=self.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL, timeout=120, check=True)
+        subprocess.run(["wineserver", f"-p{_SERVER_LINGER_SECONDS}"], **quiet)
+        subprocess.run(["wine", "cmd", "/c", "exit"], cwd=self.work, **quiet)
+
     def kill(self):
+        """End every process of the prefix and its server."""
         if self.path.exists():
-            subprocess.run(["wineserver", "-k"], env=self.env(), check=False,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for flag in ("-k", "-w"):
+                subprocess.run(["wineserver", flag], env=self.env(), check=False, timeout=60,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def reg_add(self, key, name, value, kind="REG_SZ"):
         proc = self._wine("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
@@ -300,7 +387,7 @@ class WinePrefix:
             return "C:\\" + "\\".join(path.relative_to(self.drive_c).parts)
         return winpath(path)
 
-    def run(self, exe, *args, tmp=None, cwd=None, timeout=180, wait=True):
+    def run(self, exe, *args, tmp=None, cwd=None, timeout=180):
         """Run a Windows program with a relay trace of MessageBoxW; returns its boxes.
 
         tmp: a Unix directory given to the program as TMP (Wine takes TMP from the
@@ -308,12 +395,18 @@ class WinePrefix:
         cwd: its current directory; one inside drive_c is entered as C:, so that a
         rooted path such as "\\x" stays inside the prefix.
         """
+        return self.launch(exe, *args, tmp=tmp, cwd=cwd).finish(timeout)
+
+    def launch(self, exe, *args, tmp=None, cwd=None):
+        """Like run(), but returns at once: for runs whose boxes are answered under
+        Xvfb. Call finish() on the result."""
         cwd = Path(cwd) if cwd else self.work
         on_drive_c = cwd.absolute().is_relative_to(self.drive_c)
         if tmp is None and not on_drive_c:
             command = [winpath(exe), *args]
         else:
             # Wine would enter a Unix working directory as Z:, so the batch file sets it.
+            # cmd waits for a program started from a batch file, boxes and all.
             script = self.root / "run.cmd"
             lines = ["@echo off", f"cd /d {_batch_quote(self.dospath(cwd))}"]
             if tmp is not None:
@@ -321,19 +414,47 @@ class WinePrefix:
             lines.append(" ".join(_batch_quote(a) for a in [winpath(exe), *args]))
             script.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-8"))
             command = ["cmd", "/c", winpath(script)]
-        proc = subprocess.run(["wine", *command], env=self.env("-all,+relay"), cwd=cwd,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
-        if wait:
-            self.wait()
-        stderr = proc.stderr.decode("utf-8", errors="replace")
-        return RunResult(proc.returncode, proc.stdout.decode("utf-8", errors="replace"),
-                         stderr, parse_message_boxes(stderr))
+        return Running(self, ["wine", *command], self.env("-all,+relay"), cwd)
 
     def start_process(self, exe, *args, cwd=None):
-        """Start a Windows program in the background (e.g. a watched application)."""
+        """Start a Windows program in the background (e.g. a watched application).
+        The caller ends it (kill() and wait() on the returned Popen)."""
         return subprocess.Popen(["wine", winpath(exe), *args], env=self.env(),
-                                cwd=cwd or self.work, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+                                cwd=cwd or self.work, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def running_processes(self):
+        """Lower-case names of the processes the prefix's process list shows."""
+        return {name.lower() for name in self.tool("processes")}
+
+
+class Running:
+    """A program started by WinePrefix.launch(); its output goes to files."""
+
+    def __init__(self, prefix, command, env, cwd):
+        self.prefix = prefix
+        self._out, self._err = tempfile.TemporaryFile(), tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(command, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                                     stdout=self._out, stderr=self._err)
+
+    def finish(self, timeout=180):
+        """Wait for the program to end; its exit code, output and boxes."""
+        try:
+            returncode = self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            # Killing "wine cmd" would leave the program itself running: restart the prefix.
+            self.proc.kill()
+            self.proc.wait()
+            self.prefix.serve()
+            raise
+        finally:
+            self._out.seek(0)
+            self._err.seek(0)
+            stdout = self._out.read().decode("utf-8", errors="replace")
+            stderr = self._err.read().decode("utf-8", errors="replace")
+            self._out.close()
+            self._err.close()
+        return RunResult(returncode, stdout, stderr, parse_message_boxes(stderr))
 
 
 def _batch_quote(arg):
@@ -375,13 +496,17 @@ class Xvfb:
             self.proc.kill()
             raise RuntimeError("Xvfb did not start")
         self.display = ":" + number
+        # Wine's services keep the display they started in: restart them in this one.
         self.prefix.display = self.display
+        self.prefix.serve()
         return self
 
     def __exit__(self, *exc):
+        self.prefix.kill()
         self.prefix.display = None
         self.proc.send_signal(signal.SIGTERM)
         self.proc.wait(timeout=10)
+        self.prefix.serve()
 
     def _xdotool(self, *args):
         return subprocess.run(["xdotool", *args], env={**os.environ, "DISPLAY": self.display},
@@ -397,10 +522,21 @@ class Xvfb:
             time.sleep(0.2)
         raise AssertionError(f"no window titled {title!r} within {timeout} s")
 
-    def press(self, window, key):
-        """Answer a box: focus it (there is no window manager) and send a key."""
+    def press(self, window, key, timeout=30):
+        """Answer a box: focus it (there is no window manager), send a key, and
+        wait until it has gone, so that a next box of the same title is not
+        mistaken for it."""
         self._xdotool("windowfocus", "--sync", window)
-        self._xdotool("key", "--window", window, key)
+        self._xdotool("key", key)
+        deadline = time.time() + timeout
+        while window in self._xdotool("search", "--onlyvisible", "--name", ".").stdout.split():
+            if time.time() > deadline:
+                raise AssertionError(f"window {window} still shown {timeout} s after {key}")
+            time.sleep(0.1)
+
+    def answer(self, title, key, timeout=30):
+        """Wait for the box titled title and answer it with key."""
+        self.press(self.wait_window(title, timeout), key)
 
     def screenshot(self, path):
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
@@ -421,12 +557,10 @@ class PrefixTestCase(unittest.TestCase):
         missing = [p for p in cls.required_files() if not Path(p).is_file()]
         if missing:
             raise RuntimeError("not built: " + ", ".join(map(str, missing)))
-        cls.prefix = WinePrefix(cls.prefix_name or cls.__name__.lower()).start()
-
-    @classmethod
-    def tearDownClass(cls):
-        if cls.prefix:
-            cls.prefix.kill()
+        cls.prefix = WinePrefix(cls.prefix_name or cls.__name__.lower())
+        # A cleanup also runs when a subclass's setUpClass fails after this.
+        cls.addClassCleanup(cls.prefix.kill)
+        cls.prefix.start()
 
     @classmethod
     def required_files(cls):
@@ -441,6 +575,32 @@ class PrefixTestCase(unittest.TestCase):
 
     def assertNoBox(self, result):
         self.assertEqual(result.boxes, [], "expected no message box")
+
+    def assertBoxes(self, result, *expected):
+        """A run that ended normally, showing exactly these (title, text, flags) boxes."""
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual([(b.title, b.text, b.flags) for b in result.boxes], list(expected))
+
+
+class ProductsTestCase(PrefixTestCase):
+    """A prefix with the demo products named in `installed` installed before the tests."""
+    installed = []
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = [p for p in demo_products() if p.name in cls.installed]
+        cls.absent = [p for p in demo_products() if p.name not in cls.installed]
+        cls.prefix.install_demo_products(cls.products)
+
+    def assertPatched(self, products, state=0):
+        """Demo patch state on each product: 0 registered, 1647 not, 1605 unknown product."""
+        self.assertEqual({p.name: self.prefix.patch_state(DEMO_PATCH_CODE, p.code) for p in products},
+                         {p.name: state for p in products})
+
+
+def listing(directory):
+    return sorted(p.name for p in Path(directory).iterdir())
 
 
 def main():

@@ -1,0 +1,102 @@
+#!/usr/bin/python3
+"""Running without arguments under Wine: the embedded patch applied to the demo products
+installed in the prefix, with a verbose log per product and one closing message."""
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import MB_ERROR, MB_INFORMATION, SERVICEPACK, listing, winpath  # noqa: E402
+
+NO_PRODUCT = ("The service pack could not be installed because the expected Corvanta product "
+              "could not be located on your computer.\n"
+              "Make sure that you are using the correct service pack for the product.")
+INSTALLED = {1033: ("Installation Successful", "The service pack has been successfully installed."),
+             1031: ("Installation erfolgreich", "Das service pack wurde erfolgreich installiert.")}
+FILES_IN_USE = {
+    1033: "The following applications should be closed before continuing the install:",
+    1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:"}
+UNNECESSARY_TITLE = "Installation Unnecessary"
+
+
+class InstallTestCase(harness.ProductsTestCase):
+    def assertLogsOfInstallation(self, tmp):
+        """One log per product, named after it, and nothing else: the temporary patch is
+        gone. The installer lists the command line's properties in each log."""
+        self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
+        for product in self.products:
+            with self.subTest(log=product.name):
+                log = (tmp / product.log_name).read_text(encoding="utf-8", errors="replace")
+                self.assertIn(f"Property(S): ProductCode = {product.code}\n", log)
+                self.assertIn(f"Property(S): PATCH = {winpath(tmp)}\\MSP2\n", log)
+                self.assertIn("Property(S): REBOOTPROMPT = SUPPRESS\n", log)
+                self.assertIn(f"Property(S): FILESINUSETEXT = {FILES_IN_USE[product.language]}\n",
+                              log)
+                # Basic progress UI during the installation (the Cancel bit is not shown).
+                self.assertIn("Property(S): UILevel = 3\n", log)
+
+
+class NoDemoProduct(InstallTestCase):
+    prefix_name = "install_none"
+
+    def test_message_307_and_nothing_left_behind(self):
+        for args, boxes in (([], [("Installation Error", NO_PRODUCT, MB_ERROR)]), (["/q"], [])):
+            with self.subTest(args=args):
+                tmp = self.scratch("tmp" + "".join(a.strip("/") for a in args))
+                self.assertBoxes(self.prefix.run(SERVICEPACK, *args, tmp=tmp), *boxes)
+                self.assertEqual(listing(tmp), [], "no log, and the temporary patch deleted")
+        self.assertPatched(self.absent, state=1605)   # still unknown products
+
+
+class BothProducts(InstallTestCase):
+    prefix_name = "install_both"
+    installed = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
+
+    def test_patch_applied_to_each_then_second_run_unnecessary(self):
+        self.assertPatched(self.products, state=1647)
+        tmp = self.scratch("tmp_first")
+        # Plotrix (English) is the last product in the patch's list, so its language speaks.
+        self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1033], MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertLogsOfInstallation(tmp)
+
+        again = self.scratch("tmp_second")
+        self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=again),
+                         (UNNECESSARY_TITLE, "Your version of Corvanta Plotrix Demo 13 is up-to-date "
+                          "and this service pack is not necessary.", MB_INFORMATION))
+        self.assertEqual(listing(again), [], "no installation attempted, no temporary patch left")
+        self.assertPatched(self.products)
+
+
+class QuietInstallation(InstallTestCase):
+    prefix_name = "install_quiet"
+    installed = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
+
+    def test_same_installation_without_any_box(self):
+        tmp = self.scratch("tmp_first")
+        result = self.prefix.run(SERVICEPACK, "/Q", tmp=tmp)
+        self.assertEqual(result.returncode, 0)
+        self.assertNoBox(result)
+        self.assertPatched(self.products)
+        self.assertLogsOfInstallation(tmp)
+
+        again = self.scratch("tmp_second")
+        result = self.prefix.run(SERVICEPACK, "/q", tmp=again)
+        self.assertNoBox(result)
+        self.assertEqual(listing(again), [])
+
+
+class GermanProductOnly(InstallTestCase):
+    prefix_name = "install_german"
+    installed = ["Corvanta Modelara Demo 13"]
+
+    def test_closing_message_in_language_of_product(self):
+        tmp = self.scratch("tmp")
+        self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1031], MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertPatched(self.absent, state=1605)
+        self.assertLogsOfInstallation(tmp)
+
+
+if __name__ == "__main__":
+    harness.main()

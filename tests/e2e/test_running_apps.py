@@ -1,0 +1,138 @@
+#!/usr/bin/python3
+"""A watched application (plrx.exe) running while the service pack installs: the
+Retry/Cancel box, without a display and answered under Xvfb."""
+import re
+import shutil
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, MB_RETRY_CANCEL_ERROR,  # noqa: E402
+                     SERVICEPACK, Xvfb, listing)
+
+BOTH = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
+ERROR_TITLE = "Installation Error"
+PLOTRIX_RUNNING = ("The installer has detected that the following programs\nare running.\n\n"
+                   "Plotrix\n\n"
+                   "In order to complete installation, these programs must\nbe closed.\n")
+# The error code is whatever the check's own calls left behind: not pinned.
+FAILED = re.compile(r"A problem prevented the service pack from being installed\. Contact your "
+                    r"system administrator\. \n\n Error Code: -?\d+")
+IDCANCEL, IDRETRY, IDOK = 2, 4, 1
+
+
+class WatchedAppTestCase(harness.ProductsTestCase):
+    installed = BOTH
+
+    @classmethod
+    def required_files(cls):
+        return super().required_files() + [BUILD_DIR / "sleeper.exe", BUILD_DIR / "processes.exe"]
+
+    def start_watched(self, name="plrx.exe"):
+        """A process of that name, listed by the time this returns; ended at cleanup."""
+        exe = self.prefix.drive_c / name
+        shutil.copy(BUILD_DIR / "sleeper.exe", exe)
+        proc = self.prefix.start_process(exe, "600")
+        self.addCleanup(self.end, proc)
+        self.wait_listed(name, True)
+        return proc
+
+    def end(self, proc):
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait(timeout=30)
+
+    def wait_listed(self, name, listed, timeout=30):
+        deadline = time.time() + timeout
+        while (name.lower() in self.prefix.running_processes()) != listed:
+            self.assertLess(time.time(), deadline,
+                            f"{name} {'never listed' if listed else 'still listed'}")
+            time.sleep(0.1)
+
+    def assertBoxSequence(self, result, expected):
+        """expected: (title, text or pattern, flags, answer) per box, in order."""
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(len(result.boxes), len(expected), result.boxes)
+        for box, (title, text, flags, answer) in zip(result.boxes, expected):
+            self.assertEqual((box.title, box.flags, box.result), (title, flags, answer))
+            if isinstance(text, str):
+                self.assertEqual(box.text, text)
+            else:
+                self.assertTrue(text.fullmatch(box.text), box.text)
+
+    def assertNothingInstalled(self, tmp):
+        self.assertPatched(self.products, state=1647)
+        self.assertEqual(listing(tmp), [], "no log, and the temporary patch deleted")
+
+
+class WithoutDisplay(WatchedAppTestCase):
+    prefix_name = "running_no_display"
+
+    def test_box_that_cannot_be_shown_counts_as_cancel(self):
+        self.start_watched()
+        # The check's box is shown in quiet mode too; only the closing message is not.
+        for args, closing in (([], [(ERROR_TITLE, FAILED, MB_ERROR, -1)]), (["/q"], [])):
+            with self.subTest(args=args):
+                tmp = self.scratch("tmp" + "".join(a.strip("/") for a in args))
+                result = self.prefix.run(SERVICEPACK, *args, tmp=tmp, timeout=30)
+                self.assertBoxSequence(result, [
+                    (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, -1), *closing])
+                self.assertNothingInstalled(tmp)
+
+        # After a cancelled box the next watched application is still asked about;
+        # its name is matched without regard to case.
+        self.start_watched("MODELARA.EXE")
+        tmp = self.scratch("tmp_both")
+        result = self.prefix.run(SERVICEPACK, tmp=tmp, timeout=30)
+        self.assertBoxSequence(result, [
+            (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, -1),
+            (ERROR_TITLE, PLOTRIX_RUNNING.replace("Plotrix", "Modelara"), MB_RETRY_CANCEL_ERROR, -1),
+            (ERROR_TITLE, FAILED, MB_ERROR, -1)])
+        self.assertNothingInstalled(tmp)
+
+
+class CancelOnScreen(WatchedAppTestCase):
+    prefix_name = "running_cancel"
+
+    def test_cancel_ends_with_message_300(self):
+        tmp = self.scratch("tmp")
+        with Xvfb(self.prefix) as screen:
+            self.start_watched()
+            run = self.prefix.launch(SERVICEPACK, tmp=tmp)
+            screen.answer(ERROR_TITLE, "Escape")
+            screen.answer(ERROR_TITLE, "Return")
+            result = run.finish(60)
+        self.assertBoxSequence(result, [
+            (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, IDCANCEL),
+            (ERROR_TITLE, FAILED, MB_ERROR, IDOK)])
+        self.assertNothingInstalled(tmp)
+
+
+class RetryOnScreen(WatchedAppTestCase):
+    prefix_name = "running_retry"
+
+    def test_retry_asks_again_until_closed_then_installs(self):
+        tmp = self.scratch("tmp")
+        with Xvfb(self.prefix) as screen:
+            plotrix = self.start_watched()
+            run = self.prefix.launch(SERVICEPACK, tmp=tmp)
+            screen.answer(ERROR_TITLE, "Return")      # Retry while it still runs
+            window = screen.wait_window(ERROR_TITLE)
+            self.end(plotrix)
+            self.wait_listed("plrx.exe", False)
+            screen.press(window, "Return")             # Retry once it has ended
+            screen.answer("Installation Successful", "Return")
+            result = run.finish(60)
+        self.assertBoxSequence(result, [
+            (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, IDRETRY),
+            (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, IDRETRY),
+            ("Installation Successful", "The service pack has been successfully installed.",
+             MB_INFORMATION, IDOK)])
+        self.assertPatched(self.products)
+        self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
+
+
+if __name__ == "__main__":
+    harness.main()
