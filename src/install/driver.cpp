@@ -17,6 +17,18 @@ namespace {
 
 // Reported when a command line would not fit the installer's limit.
 constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
+// Reported when the user gave up on closing a watched application.
+constexpr std::uint32_t kErrorUserExit = 1602;
+constexpr std::uint32_t kFullPathUnits = 260;
+
+// The installer service resolves a relative path against its own directory,
+// so it is handed the full path of the patch (TMP may be relative).
+std::u16string InstallerPath(const std::u16string& patchPath)
+{
+    std::u16string fullPath;
+    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, fullPath);
+    return length != 0 && length < kFullPathUnits ? fullPath : patchPath;
+}
 
 enum class Outcome { Installed, Failed, UpToDate };
 
@@ -87,9 +99,11 @@ bool RunInstall()
         return false;
     }
 
-    const int presentCount = SelectTargets(patchPath, patchCode, productList);
+    const std::u16string installerPath = InstallerPath(patchPath);
+    const int presentCount = SelectTargets(installerPath, patchCode, productList);
 
     if (!CheckRunningApplications()) {
+        platform::SetLastError(kErrorUserExit);
         ShowMessage(msg::kInstallFailed);
         return false;
     }
@@ -97,7 +111,7 @@ bool RunInstall()
     TargetList& targets = ProcessTargetList();
     bool ok = true;
     for (std::size_t i = 0; i < targets.Count() && ok; ++i) {
-        const Outcome outcome = ApplyPatch(targets.At(i), patchPath);
+        const Outcome outcome = ApplyPatch(targets.At(i), installerPath);
         if (outcome == Outcome::UpToDate) {
             return false;
         }

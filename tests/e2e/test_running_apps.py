@@ -17,9 +17,9 @@ ERROR_TITLE = "Installation Error"
 PLOTRIX_RUNNING = ("The installer has detected that the following programs\nare running.\n\n"
                    "Plotrix\n\n"
                    "In order to complete installation, these programs must\nbe closed.\n")
-# The error code is whatever the check's own calls left behind: not pinned.
+# A user who gives up on closing an application is reported as a user exit.
 FAILED = re.compile(r"A problem prevented the service pack from being installed\. Contact your "
-                    r"system administrator\. \n\n Error Code: -?\d+")
+                    r"system administrator\. \n\n Error Code: 1602")
 IDCANCEL, IDRETRY, IDOK = 2, 4, 1
 
 

@@ -246,7 +246,8 @@ TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
         // The check's own box is shown even in quiet mode; 300 is not.
         ASSERT_EQ(os.boxes.size(), quiet ? 1u : 2u);
         EXPECT_EQ(os.boxes[0].flags, kRetryCancelBoxFlags);
-        EXPECT_EQ(os.boxes.back().text.rfind(quiet ? u"The installer" : kFailed, 0), 0u);
+        const std::u16string last = quiet ? u"The installer" : kFailed + u"1602";
+        EXPECT_EQ(os.boxes.back().text.rfind(last, 0), 0u) << ToUtf8(os.boxes.back().text);
         EXPECT_TRUE(msi.configureCalls.empty());
         ExpectPatchDeleted();
     }
@@ -281,6 +282,26 @@ TEST_F(DriverTest, EachProductIsHandledInItsOwnLanguage)
               std::u16string::npos);
     ASSERT_NO_FATAL_FAILURE(ExpectOneBox(u"Das service pack wurde erfolgreich installiert."));
     EXPECT_EQ(os.boxes[0].title, u"Installation erfolgreich");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
+{
+    // A relative TMP gives a relative name; the service must not resolve it itself.
+    os.directories.insert(u"tmp");
+    os.environment[u"TMP"] = u"tmp";
+    ScriptPatch(u"C:\\Work\\tmp\\MSP2", u"{A}");
+    AddProduct(u"{A}", u"Alpha");
+    EXPECT_TRUE(RunInstall());
+    ASSERT_EQ(msi.configureCalls.size(), 1u);
+    EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"C:\\Work\\tmp\\MSP2\"", 0), 0u);
+    EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
+    EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find("C:\\Work\\tmp\\MSP2"),
+              std::string::npos);
+    EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
 }
 
 }  // namespace
