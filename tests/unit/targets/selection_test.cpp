@@ -8,6 +8,7 @@
 #include "app/run_options.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 
@@ -21,11 +22,7 @@ class SelectionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        fake::ResetInstaller();
-        ProcessRunOptions() = RunOptions{};
-        ProcessTargetList().Clear();
-        CurrentProductName().clear();
+        fake::ResetProcess();
     }
 
     fake::Product& AddProduct(const std::u16string& code, const std::u16string& name,

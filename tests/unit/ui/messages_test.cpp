@@ -7,6 +7,7 @@
 #include "app/run_options.h"
 #include "common/text.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 #include "targets/target_product.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
@@ -77,9 +78,7 @@ class Messages : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        ProcessRunOptions() = RunOptions{};
-        CurrentProductName().clear();
+        fake::ResetProcess();
     }
 
     static std::u16string Load(unsigned id)

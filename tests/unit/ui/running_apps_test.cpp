@@ -4,6 +4,7 @@
 
 #include "app/run_options.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 #include "unit/ui/string_tables.h"
@@ -21,9 +22,7 @@ class RunningApps : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        ProcessRunOptions() = RunOptions{};
-        CurrentProductName().clear();
+        fake::ResetProcess();
         LoadShippedTable("en-US.rc");
     }
 
