@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "common/text.h"
 #include "platform/platform.h"
-#include "targets/target_product.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
 

@@ -4,11 +4,10 @@
 
 #include <set>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "common/text.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
-#include "targets/target_product.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
 #include "unit/ui/string_tables.h"

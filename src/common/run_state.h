@@ -13,5 +13,8 @@ struct RunOptions {
     bool listProducts = false;
 };
 
-// The process-wide instance.
+// Process-wide state of the run, kept down here so that every folder that
+// reads it (messages need both) includes downwards.
 RunOptions& ProcessRunOptions();
+// The name of the product being handled, for the messages' inserts.
+std::u16string& CurrentProductName();
