@@ -11,6 +11,7 @@ struct RunOptions {
     bool exportPatchList = false;
     std::u16string patchListPath;
     bool listProducts = false;
+    bool help = false;
 };
 
 // Process-wide state of the run, kept down here so that every folder that

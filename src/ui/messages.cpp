@@ -75,7 +75,7 @@ struct MessageLayout {
     std::array<InsertKind, 2> inserts;
 };
 
-constexpr std::array<MessageLayout, 8> kMessageLayouts = {{
+constexpr std::array<MessageLayout, 9> kMessageLayouts = {{
     {msg::kInstallFailed, msg::kTitleError, kErrorBoxFlags,
      {InsertKind::PackageWord, InsertKind::ErrorCode}},
     {msg::kInstalled, msg::kTitleSuccess, kInformationBoxFlags,
@@ -91,6 +91,8 @@ constexpr std::array<MessageLayout, 8> kMessageLayouts = {{
     {msg::kBadCommandLine, msg::kTitleError, kErrorBoxFlags,
      {InsertKind::None, InsertKind::None}},
     {msg::kNeedPatchList, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::None}},
+    {msg::kHelp, msg::kTitleHelp, kInformationBoxFlags,
      {InsertKind::PackageWord, InsertKind::None}},
 }};
 

@@ -41,6 +41,7 @@ const std::vector<Expected> kExpected = {
     {308, {kPackage, std::u16string(kProduct)}, 311, kErrorBoxFlags},
     {309, {}, 311, kErrorBoxFlags},
     {310, {kPackage}, 311, kErrorBoxFlags},
+    {315, {kPackage}, 314, kInformationBoxFlags},
 };
 
 // The placeholder letters an insert list calls for.
@@ -88,10 +89,10 @@ protected:
     }
 };
 
-TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheThirteenIds)
+TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheFifteenIds)
 {
-    const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309,
-                                    310, 311, 312, 313, 320, 321};
+    const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309, 310,
+                                    311, 312, 313, 314, 315, 320, 321};
     for (const auto& table : LoadShippedTables()) {
         SCOPED_TRACE(table.file);
         EXPECT_EQ(table.language, table.expectedLanguage);
