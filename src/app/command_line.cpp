@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr char16_t kHelpSwitch[] = u"/?";
+
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
 }  // namespace
@@ -97,6 +99,15 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine)
 bool ParseArguments(const std::vector<std::u16string>& arguments, RunOptions& options)
 {
     options = RunOptions{};
+    // Someone asking for help must not start an installation, wherever the
+    // switch stands, even where /e or /p would take it for a path.
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == kHelpSwitch) {
+            options.install = false;
+            options.help = true;
+            return true;
+        }
+    }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::u16string& argument = arguments[i];
         if (EqualsAsciiIgnoringCase(argument, u"/q")) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 
 // Splits a command line as the platform's CommandLineToArgvW does: the
 // program path first, then the arguments with their quotes and backslashes resolved.

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
+#include "ui/messages.h"
 
 void ShowProductList()
 {
@@ -26,7 +27,9 @@ int RunServicePack(void* module)
     ParseCommandLine();
     RunOptions& options = ProcessRunOptions();
 
-    if (options.install) {
+    if (options.help) {
+        ShowMessage(msg::kHelp);
+    } else if (options.install) {
         RunInstall();
     } else {
         if (options.extract) {

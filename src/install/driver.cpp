@@ -1,5 +1,6 @@
 #include "install/driver.h"
 
+#include "common/run_state.h"
 #include "common/text.h"
 #include "install/install_command.h"
 #include "install/version.h"

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/run_state.h"
 #include "common/text.h"
 #include "installer/installer.h"
 #include "platform/platform.h"

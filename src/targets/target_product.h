@@ -28,6 +28,5 @@ private:
     std::vector<TargetProduct> products_;
 };
 
-// The process-wide list and the name of the product being handled.
+// The process-wide list.
 TargetList& ProcessTargetList();
-std::u16string& CurrentProductName();

@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "common/text.h"
 #include "platform/platform.h"
-#include "targets/target_product.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
 
@@ -76,7 +75,7 @@ struct MessageLayout {
     std::array<InsertKind, 2> inserts;
 };
 
-constexpr std::array<MessageLayout, 8> kMessageLayouts = {{
+constexpr std::array<MessageLayout, 9> kMessageLayouts = {{
     {msg::kInstallFailed, msg::kTitleError, kErrorBoxFlags,
      {InsertKind::PackageWord, InsertKind::ErrorCode}},
     {msg::kInstalled, msg::kTitleSuccess, kInformationBoxFlags,
@@ -92,6 +91,8 @@ constexpr std::array<MessageLayout, 8> kMessageLayouts = {{
     {msg::kBadCommandLine, msg::kTitleError, kErrorBoxFlags,
      {InsertKind::None, InsertKind::None}},
     {msg::kNeedPatchList, msg::kTitleError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::None}},
+    {msg::kHelp, msg::kTitleHelp, kInformationBoxFlags,
      {InsertKind::PackageWord, InsertKind::None}},
 }};
 

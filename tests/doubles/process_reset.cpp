@@ -1,6 +1,6 @@
 #include "doubles/process_reset.h"
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "payload/extract.h"

@@ -206,6 +206,20 @@ def demo_products():
 # ---------------------------------------------------------------------------
 # Wine prefix
 
+def unix_locale(name):
+    """Environment that gives Wine programs the user language of Unix locale `name`
+    (e.g. "de_DE"); Debian ships it uncompiled, so it is compiled once per build."""
+    root = BUILD_DIR / "e2e" / ".locales"
+    compiled = root / f"{name}.UTF-8"
+    if not compiled.is_dir():
+        root.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["localedef", "-i", name, "-f", "UTF-8", str(compiled)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        if not (compiled / "LC_MESSAGES").exists():
+            raise RuntimeError(f"localedef could not compile {name}")
+    return {"LOCPATH": str(root), "LC_ALL": f"{name}.UTF-8"}
+
+
 @dataclasses.dataclass
 class RunResult:
     returncode: int
@@ -304,12 +318,14 @@ class WinePrefix:
         self.path = self.root / "prefix"
         self.work = self.root / "work"
         self.display = None   # set by Xvfb to run with a real display
+        self.locale_env = {}  # from unix_locale(), to run in another user language
 
     # Environment ----------------------------------------------------------
     def env(self, debug="-all"):
         env = _base_env()
         if self.display:
             env["DISPLAY"] = self.display
+        env.update(self.locale_env)
         env["WINEPREFIX"] = str(self.path)
         env["WINEDEBUG"] = debug
         return env

@@ -1,13 +1,14 @@
 #!/usr/bin/python3
-"""/i under Wine: the embedded patch's target products shown in the "List of Products" box."""
+"""/i under Wine: the embedded patch's target products shown in the "List of Products" box;
+/? : the help box in the user's language, and nothing else."""
 import sys
 import unittest
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
-from harness import (DEMO_PATCH, DEMO_PATCH84, MB_LIST_OF_PRODUCTS, SERVICEPACK,  # noqa: E402
-                     SERVICEPACK84, patch_summary, winpath)
+from harness import (DEMO_PATCH, DEMO_PATCH84, MB_INFORMATION, MB_LIST_OF_PRODUCTS,  # noqa: E402
+                     SERVICEPACK, SERVICEPACK84, listing, patch_summary, unix_locale, winpath)
 
 TITLE = "List of Products"
 
@@ -54,6 +55,22 @@ class ListProducts(harness.PrefixTestCase):
         self.assertGreaterEqual(len(box.text), 250)
         self.assertTrue(template.startswith(box.text), box.text)
         self.assertTrue(box.truncated or box.text == template)
+
+    def test_help_in_the_users_language_and_nothing_else(self):
+        tmp = self.scratch("tmp_help")
+        self.prefix.locale_env = unix_locale("de_DE")
+        try:
+            result = self.prefix.run(SERVICEPACK, "/?", tmp=tmp)
+        finally:
+            self.prefix.locale_env = {}
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual([(b.title, b.flags) for b in result.boxes],
+                         [("Befehlszeilenoptionen", MB_INFORMATION)])
+        # An umlaut read back from the box: the table's UTF-8 survived the build.
+        self.assertTrue(result.boxes[0].text.startswith(
+            "Ohne Optionen wird dieses service pack auf allen Produkten installiert, "
+            "die es benötigen.\n\n/q – "), result.boxes[0].text)
+        self.assertEqual(listing(tmp), [], "nothing extracted")
 
 
 if __name__ == "__main__":

@@ -84,6 +84,18 @@ TEST(CommandLine, PatchListSwitchIsParsedLikeExtract)
     EXPECT_TRUE(alone.patchListPath.empty());
 }
 
+TEST(CommandLine, HelpAnywhereOverridesEverythingElse)
+{
+    for (const auto& tail : {std::vector<std::u16string>{u"/?"},
+                             std::vector<std::u16string>{u"/q", u"/e", u"/?"},
+                             std::vector<std::u16string>{u"/i", u"/?"}}) {
+        const RunOptions o = Parse(tail);
+        EXPECT_TRUE(o.help);
+        EXPECT_FALSE(o.install || o.quiet || o.extract || o.exportPatchList || o.listProducts);
+    }
+    EXPECT_FALSE(Parse({u"-?"}).help);
+}
+
 TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
 {
     fake::ResetPlatform();

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
@@ -92,6 +92,20 @@ TEST_F(RunTest, SecondaryModesCombineWithoutInstalling)
     ASSERT_EQ(os.boxes.size(), 1u);
     EXPECT_EQ(os.boxes[0].text, kTemplate);
     EXPECT_TRUE(msi.configureCalls.empty());
+}
+
+TEST_F(RunTest, HelpShowsOneBoxInTheUsersLanguageAndDoesNothingElse)
+{
+    const ShippedTable german = LoadShippedTable("de-DE.rc");
+    os.threadLocale = 1031;
+    EXPECT_EQ(Run({u"/e", u"/?"}), 0);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].title, german.texts.at(msg::kTitleHelp));
+    EXPECT_NE(os.boxes[0].text.find(u"/p ["), std::u16string::npos);
+    EXPECT_EQ(os.boxes[0].flags, kInformationBoxFlags);
+    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(msi.calls.empty());
+    EXPECT_EQ(os.snapshots, 0);
 }
 
 TEST_F(RunTest, InstallRunEndsWithAnEmptyTargetListAndExitCode0)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"

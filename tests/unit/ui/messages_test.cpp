@@ -4,11 +4,10 @@
 
 #include <set>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "common/text.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
-#include "targets/target_product.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
 #include "unit/ui/string_tables.h"
@@ -42,6 +41,7 @@ const std::vector<Expected> kExpected = {
     {308, {kPackage, std::u16string(kProduct)}, 311, kErrorBoxFlags},
     {309, {}, 311, kErrorBoxFlags},
     {310, {kPackage}, 311, kErrorBoxFlags},
+    {315, {kPackage}, 314, kInformationBoxFlags},
 };
 
 // The placeholder letters an insert list calls for.
@@ -89,10 +89,10 @@ protected:
     }
 };
 
-TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheThirteenIds)
+TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheFifteenIds)
 {
-    const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309,
-                                    310, 311, 312, 313, 320, 321};
+    const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309, 310,
+                                    311, 312, 313, 314, 315, 320, 321};
     for (const auto& table : LoadShippedTables()) {
         SCOPED_TRACE(table.file);
         EXPECT_EQ(table.language, table.expectedLanguage);

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/run_options.h"
+#include "common/run_state.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
-#include "targets/target_product.h"
 #include "ui/message_ids.h"
 #include "unit/ui/string_tables.h"
 

@@ -11,7 +11,11 @@ struct RunOptions {
     bool exportPatchList = false;
     std::u16string patchListPath;
     bool listProducts = false;
+    bool help = false;
 };
 
-// The process-wide instance.
+// Process-wide state of the run, kept down here so that every folder that
+// reads it (messages need both) includes downwards.
 RunOptions& ProcessRunOptions();
+// The name of the product being handled, for the messages' inserts.
+std::u16string& CurrentProductName();

@@ -1,7 +1,0 @@
-#include "app/run_options.h"
-
-RunOptions& ProcessRunOptions()
-{
-    static RunOptions options;
-    return options;
-}
