@@ -109,6 +109,14 @@ foreach(src ${E2E_TOOL_SOURCES})
     target_compile_options(${name} PRIVATE -municode)
 endforeach()
 
+# A stand-in msi.dll that marks where it was loaded; kept out of the build
+# directory's root, where the helpers above would load it.
+add_library(planted_msi SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/tools/planted/msi.cpp)
+set_target_properties(planted_msi PROPERTIES OUTPUT_NAME msi PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted
+    ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_link_options(planted_msi PRIVATE -static)
+
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(test ${E2E_TESTS})
     get_filename_component(name ${test} NAME_WE)
