@@ -25,6 +25,7 @@ SERVICEPACK84 = BUILD_DIR / "servicepack84.exe"
 DEMO_PATCH = DEMO_DIR / "demo.msp"
 DEMO_PATCH84 = DEMO_DIR / "demo84.msp"
 DEMO_PATCH_CODE = "{1AF93413-BCC5-429E-BC11-49F6E05DF127}"
+TEST_PRODUCTS = SOURCE_DIR / "tests" / "e2e" / "data"
 
 COMPOUND_FILE_SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
 
@@ -186,10 +187,11 @@ class DemoProduct:
         return self.name + ".log"
 
 
-def demo_products():
-    """The demo products as their WiX sources declare them, in file-name order."""
+def demo_products(sources=SOURCE_DIR / "demo" / "products"):
+    """The demo products as their WiX sources declare them, in file-name order
+    (sources=TEST_PRODUCTS: the demo-like products the demo patch targets too)."""
     products = []
-    for wxs in sorted((SOURCE_DIR / "demo" / "products").glob("*.wxs")):
+    for wxs in sorted(Path(sources).glob("*.wxs")):
         text = wxs.read_text(encoding="utf-8")
         product = re.search(r"<Product\s[^>]*>", text).group(0)
 

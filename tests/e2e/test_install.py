@@ -108,6 +108,25 @@ class PlantedLibrary(InstallTestCase):
         self.assertPatched(self.products)
 
 
+class LocaleInjection(InstallTestCase):
+    prefix_name = "install_locale"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = harness.demo_products(harness.TEST_PRODUCTS)
+        cls.prefix.install_demo_products(cls.products)
+
+    def test_locale_text_cannot_add_properties(self):
+        self.assertEqual([p.locale_id for p in self.products], ["1033 REMOVE=ALL"])
+        tmp = self.scratch("tmp")
+        self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1033], MB_INFORMATION))
+        self.assertPatched(self.products)   # still installed, and patched
+        self.assertLogsOfInstallation(tmp)
+        log = (tmp / self.products[0].log_name).read_text(encoding="utf-8", errors="replace")
+        self.assertNotIn("Property(S): REMOVE =", log)
+
+
 class GermanProductOnly(InstallTestCase):
     prefix_name = "install_german"
     installed = ["Corvanta Modelara Demo 13"]

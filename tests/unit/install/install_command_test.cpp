@@ -15,8 +15,12 @@ TEST(InstallCommandLine, TemplatesAreFilledExactly)
     ASSERT_TRUE(BuildInstallCommandLine(u"C:\\Temp\\MSP2", u"12", u"", line));
     EXPECT_EQ(line, u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=12 REBOOTPROMPT=SUPPRESS "
                     u"FILESINUSETEXT=\"\"");
-    for (const char16_t* shortLocale : {u"0", u"7", u""}) {
-        ASSERT_TRUE(BuildInstallCommandLine(u"x.msp", shortLocale, u"t", line));
+    ASSERT_TRUE(BuildInstallCommandLine(u"x", u"65535", u"", line));
+    EXPECT_EQ(line, u"PATCH=\"x\" LOCALEID=65535 REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"\"");
+    // Left out: too short, or anything that is not a short number and so could add properties.
+    for (const char16_t* locale : {u"0", u"7", u"", u"1033 REMOVE=ALL", u"1033\"", u"123456",
+                                   u"-1033", u"\uFF11\uFF10\uFF13\uFF13"}) {
+        ASSERT_TRUE(BuildInstallCommandLine(u"x.msp", locale, u"t", line));
         EXPECT_EQ(line, u"PATCH=\"x.msp\" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"t\"");
     }
 }
