@@ -40,14 +40,16 @@ bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16stri
     return true;
 }
 
-std::u16string MakeLogPath(const std::u16string& productName)
+std::u16string MakeLogPath(const std::u16string& productName, const std::u16string& productCode)
 {
     std::u16string tempPath;
     const std::uint32_t length = platform::GetTempPath(kLogPathUnits, tempPath);
     if (length == 0 || length >= kLogPathUnits) {
         return {};
     }
-    std::u16string logPath = tempPath + ReplaceInvalidFileNameCharacters(productName) + u".log";
+    const std::u16string& name = productName.empty() ? productCode : productName;
+    std::u16string logPath =
+        tempPath + AvoidDeviceName(ReplaceInvalidFileNameCharacters(name)) + u".log";
     if (logPath.size() + 1 > kLogPathUnits) {
         return {};
     }
