@@ -228,7 +228,7 @@ bool RestrictLibrarySearch()
     using SetDirectories = BOOL(WINAPI*)(DWORD);
     FARPROC address =
         ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-    auto* const setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(address));
+    const auto setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(address));
     return setDirectories != nullptr && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
 }
 
