@@ -11,10 +11,12 @@ set(PATCH_LIST_TEXTS "" CACHE STRING "Patch-list texts to embed as TXT 206, 207,
 set(DEMO_DIR ${CMAKE_BINARY_DIR}/demo)
 file(MAKE_DIRECTORY ${DEMO_DIR})
 
-# Demo products, built by wixl from the WiX sources in demo/products.
+# Demo products, built by wixl from the WiX sources in demo/products, and the
+# demo-like products of the end-to-end tests, which the demo patch targets too.
 file(GLOB DEMO_PRODUCT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/demo/products/*.wxs)
+file(GLOB TEST_PRODUCT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/data/*.wxs)
 set(DEMO_PRODUCTS)
-foreach(wxs ${DEMO_PRODUCT_SOURCES})
+foreach(wxs ${DEMO_PRODUCT_SOURCES} ${TEST_PRODUCT_SOURCES})
     get_filename_component(name ${wxs} NAME_WE)
     add_custom_command(OUTPUT ${DEMO_DIR}/${name}.msi
         COMMAND wixl -a x64 -o ${DEMO_DIR}/${name}.msi ${wxs}
@@ -28,7 +30,8 @@ add_custom_target(demo_products ALL DEPENDS ${DEMO_PRODUCTS})
 function(demo_patch output codes)
     add_custom_command(OUTPUT ${output}
         COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/demo/make_patch.py --out ${output} --codes ${codes}
-        DEPENDS ${CMAKE_SOURCE_DIR}/demo/make_patch.py ${DEMO_PRODUCT_SOURCES}
+            --extra ${TEST_PRODUCT_SOURCES}
+        DEPENDS ${CMAKE_SOURCE_DIR}/demo/make_patch.py ${DEMO_PRODUCT_SOURCES} ${TEST_PRODUCT_SOURCES}
         COMMENT "demo patch ${output}" VERBATIM)
 endfunction()
 demo_patch(${DEMO_DIR}/demo.msp 6)
@@ -108,6 +111,14 @@ foreach(src ${E2E_TOOL_SOURCES})
     target_link_options(${name} PRIVATE -municode -static)
     target_compile_options(${name} PRIVATE -municode)
 endforeach()
+
+# A stand-in msi.dll that marks where it was loaded; kept out of the build
+# directory's root, where the helpers above would load it.
+add_library(planted_msi SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/tools/planted/msi.cpp)
+set_target_properties(planted_msi PROPERTIES OUTPUT_NAME msi PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted
+    ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+target_link_options(planted_msi PRIVATE -static)
 
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(test ${E2E_TESTS})

@@ -31,22 +31,23 @@ FIXED_FILETIME = 133_500_000_000_000_000
 SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
 
 
+def product_code(wxs):
+    with open(wxs, encoding="utf-8") as f:
+        match = re.search(r'<Product\s[^>]*\bId="(\{[0-9A-F-]{36}\})"', f.read())
+    if not match:
+        sys.exit(f"make_patch.py: no upper-case Product Id in {wxs}")
+    return match.group(1)
+
+
 def demo_product_codes():
     """ProductCode of every demo product, in file-name order of demo/products/*.wxs."""
-    codes = []
-    for name in sorted(os.listdir(PRODUCTS_DIR)):
-        if not name.endswith(".wxs"):
-            continue
-        with open(os.path.join(PRODUCTS_DIR, name), encoding="utf-8") as f:
-            match = re.search(r'<Product\s[^>]*\bId="(\{[0-9A-F-]{36}\})"', f.read())
-        if not match:
-            sys.exit(f"make_patch.py: no upper-case Product Id in {name}")
-        codes.append(match.group(1))
-    return codes
+    return [product_code(os.path.join(PRODUCTS_DIR, name))
+            for name in sorted(os.listdir(PRODUCTS_DIR)) if name.endswith(".wxs")]
 
 
-def product_codes(count):
-    codes = demo_product_codes()[:count]
+def product_codes(count, extra=()):
+    """The demo products, then those of the extra .wxs files, then made-up codes."""
+    codes = (demo_product_codes() + [product_code(wxs) for wxs in extra])[:count]
     index = 0
     while len(codes) < count:
         index += 1
@@ -55,8 +56,8 @@ def product_codes(count):
     return codes
 
 
-def write_patch(path, count):
-    template = ";".join(product_codes(count))
+def write_patch(path, count, extra=()):
+    template = ";".join(product_codes(count, extra))
     if os.path.exists(path):
         os.remove(path)
     db = Libmsi.Database.new(path, Libmsi.DbFlags.CREATE | Libmsi.DbFlags.PATCH, None)
@@ -90,10 +91,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", required=True, help="patch file to write")
     parser.add_argument("--codes", type=int, default=6, help="number of target product codes")
+    parser.add_argument("--extra", nargs="*", default=[],
+                        help="more product sources (.wxs) to target, after the demo products")
     args = parser.parse_args()
     if args.codes < 1:
         parser.error("--codes must be at least 1")
-    write_patch(args.out, args.codes)
+    write_patch(args.out, args.codes, args.extra)
 
 
 if __name__ == "__main__":

@@ -2,8 +2,11 @@
 #include <windows.h>
 
 #include "app/run.h"
+#include "platform/platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    // Before anything, the installer's libraries included, can load a library.
+    platform::RestrictLibrarySearch();
     return RunServicePack(instance);
 }

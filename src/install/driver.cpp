@@ -52,7 +52,8 @@ Outcome ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
         return Outcome::Failed;
     }
 
-    installer::EnableLog(installer::kLogModeVerbose, MakeLogPath(target.ProductName), 0);
+    installer::EnableLog(installer::kLogModeVerbose,
+                         MakeLogPath(target.ProductName, target.ProductCode), 0);
     const int previousUi = installer::SetInternalUI(installer::kUiLevelBasicNoCancel);
 
     const std::uint32_t result =

@@ -1,5 +1,6 @@
 #include "install/install_command.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "common/file_names.h"
@@ -11,6 +12,16 @@ constexpr std::size_t kCommandLineUnits = 1024;  // with terminator
 constexpr std::uint32_t kLogPathUnits = 260;     // with terminator
 // A locale of one character (the default "0") is left out.
 constexpr std::size_t kMinLocaleLength = 2;
+constexpr std::size_t kMaxLocaleLength = 5;
+
+// The locale goes into the command line unquoted: anything but a short number
+// could add installer properties of its own ("1033 REMOVE=ALL").
+bool IsPassableLocale(const std::u16string& localeId)
+{
+    return localeId.size() >= kMinLocaleLength && localeId.size() <= kMaxLocaleLength &&
+           std::all_of(localeId.begin(), localeId.end(),
+                       [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
 
 }  // namespace
 
@@ -18,7 +29,7 @@ bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16stri
                              const std::u16string& filesInUseText, std::u16string& commandLine)
 {
     std::u16string line = u"PATCH=\"" + patchPath + u"\"";
-    if (localeId.size() >= kMinLocaleLength) {
+    if (IsPassableLocale(localeId)) {
         line += u" LOCALEID=" + localeId;
     }
     line += u" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"" + filesInUseText + u"\"";
@@ -29,14 +40,16 @@ bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16stri
     return true;
 }
 
-std::u16string MakeLogPath(const std::u16string& productName)
+std::u16string MakeLogPath(const std::u16string& productName, const std::u16string& productCode)
 {
     std::u16string tempPath;
     const std::uint32_t length = platform::GetTempPath(kLogPathUnits, tempPath);
     if (length == 0 || length >= kLogPathUnits) {
         return {};
     }
-    std::u16string logPath = tempPath + ReplaceInvalidFileNameCharacters(productName) + u".log";
+    const std::u16string& name = productName.empty() ? productCode : productName;
+    std::u16string logPath =
+        tempPath + AvoidDeviceName(ReplaceInvalidFileNameCharacters(name)) + u".log";
     if (logPath.size() + 1 > kLogPathUnits) {
         return {};
     }

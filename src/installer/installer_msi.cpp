@@ -1,13 +1,16 @@
 // The Windows Installer boundary on Windows: each operation is one msi.dll call.
 // mingw's wchar_t is 16 bits wide, so char16_t texts pass through unchanged.
 // msi.dll is loaded on first use: loading it at start-up costs /e about 17 MiB
-// of resident memory and a tenth of a second under Wine, for nothing.
+// of resident memory and a tenth of a second under Wine, for nothing. It comes
+// from the system directory only, never from beside the executable.
 
 #include "installer/installer.h"
 
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+
+#include "platform/platform.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 static_assert(sizeof(MSIHANDLE) == sizeof(installer::MsiHandle), "32-bit MSIHANDLE expected");
@@ -18,16 +21,10 @@ namespace {
 // Reported for every call when msi.dll cannot be loaded.
 constexpr UINT kServiceUnavailable = ERROR_INSTALL_SERVICE_FAILURE;
 
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle module) { ::FreeLibrary(module); }
-};
-
 HMODULE MsiModule()
 {
-    static const UniqueHandle<LibraryTraits> module(::LoadLibraryW(L"msi.dll"));
-    return module.Get();
+    static const platform::Library module = platform::LoadSystemLibrary(u"msi.dll");
+    return static_cast<HMODULE>(module.Get());
 }
 
 // The msi.dll export of that name, typed as msi.h declares it; null when missing.

@@ -101,6 +101,23 @@ void SetThreadLocale(std::uint32_t locale);
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t error);
 
+// ---- libraries -----------------------------------------------------------
+
+// Has every library load look in the system directory only, so that a DLL planted
+// beside the executable (a downloads folder) never runs with its rights. False
+// when the system cannot; LoadSystemLibrary keeps to the system directory anyway.
+bool RestrictLibrarySearch();
+
+struct LibraryTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle module);
+};
+using Library = UniqueHandle<LibraryTraits>;
+
+// A library by file name ("msi.dll"), from the system directory only.
+Library LoadSystemLibrary(const std::u16string& name);
+
 // ---- user interface and command line -------------------------------------
 
 // MessageBoxW with no owner window; returns the button code, 0 on failure.

@@ -57,21 +57,23 @@ struct SnapshotTraits {
     static void Close(Handle handle) { ::CloseHandle(handle); }
 };
 
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle module) { ::FreeLibrary(module); }
-};
-
 // user32 is loaded only when a box is shown: runs that show none (/e) stay
 // small, since loading it costs about 5 MiB of resident memory under Wine.
 decltype(::MessageBoxW)* MessageBoxEntry()
 {
-    static const UniqueHandle<LibraryTraits> user32(::LoadLibraryW(L"user32.dll"));
-    FARPROC address = user32 ? ::GetProcAddress(user32.Get(), "MessageBoxW") : nullptr;
+    static const Library user32 = LoadSystemLibrary(u"user32.dll");
+    FARPROC address =
+        user32 ? ::GetProcAddress(static_cast<HMODULE>(user32.Get()), "MessageBoxW") : nullptr;
     return reinterpret_cast<decltype(::MessageBoxW)*>(reinterpret_cast<void*>(address));
 }
 
+std::wstring SystemDirectory()
+{
+    const UINT size = ::GetSystemDirectoryW(nullptr, 0);
+    std::wstring buffer(size, L'\0');
+    const UINT length = size != 0 ? ::GetSystemDirectoryW(buffer.data(), size) : 0;
+    return length != 0 && length < size ? buffer.substr(0, length) : std::wstring();
+}
 
 }  // namespace
 
@@ -219,5 +221,30 @@ int MessageBox(const std::u16string& text, const std::u16string& title, std::uin
 }
 
 std::u16string CommandLine() { return FromWide(::GetCommandLineW()); }
+
+bool RestrictLibrarySearch()
+{
+    // Looked up, not imported: a system without it must still start the program.
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    FARPROC address =
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    const auto setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(address));
+    return setDirectories != nullptr && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}
+
+void LibraryTraits::Close(Handle module) { ::FreeLibrary(static_cast<HMODULE>(module)); }
+
+Library LoadSystemLibrary(const std::u16string& name)
+{
+    HMODULE module = ::LoadLibraryExW(Wide(name), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const std::wstring directory = module == nullptr ? SystemDirectory() : std::wstring();
+    if (!directory.empty()) {
+        // Systems that reject the flag: the full path, with the library's own
+        // imports looked for in its directory rather than the executable's.
+        const std::wstring path = directory + L"\\" + Wide(name);
+        module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    return Library(module);
+}
 
 }  // namespace platform

@@ -1,39 +1,40 @@
 #include "targets/product_info.h"
 
-#include <array>
 #include <cstdint>
 
 #include "installer/installer.h"
 
 namespace {
 
-// Terminator included; longer texts are not supported and read as empty.
+// Terminator included. Only the product name is read whole beyond it: a longer
+// version, language or package path is no valid one and reads as empty.
 constexpr std::uint32_t kInfoUnits = 1024;
 
-using Buffer = std::array<char16_t, kInfoUnits>;
-
-std::u16string TextOf(const Buffer& buffer)
+std::u16string TextOf(const std::u16string& buffer)
 {
-    const std::u16string text(buffer.data(), buffer.size());
-    return text.substr(0, text.find(u'\0'));
+    return buffer.substr(0, buffer.find(u'\0'));
 }
 
 // The installer may leave a cut-off text behind when it fails, so any failure
-// reads as empty.
-std::u16string ProductInfo(const std::u16string& productCode, const std::u16string& property)
+// reads as empty. readWhole: a longer text is read again at the size reported.
+std::u16string ProductInfo(const std::u16string& productCode, const std::u16string& property,
+                           bool readWhole = false)
 {
-    Buffer buffer{};
+    std::u16string buffer(kInfoUnits, u'\0');
     std::uint32_t count = kInfoUnits;
-    if (installer::GetProductInfo(productCode, property, buffer.data(), count) !=
-        installer::kSuccess) {
-        return {};
+    std::uint32_t result =
+        installer::GetProductInfo(productCode, property, buffer.data(), count);
+    if (result == installer::kMoreData && readWhole) {
+        buffer.assign(std::size_t{count} + 1, u'\0');  // the count leaves out the terminator
+        count = static_cast<std::uint32_t>(buffer.size());
+        result = installer::GetProductInfo(productCode, property, buffer.data(), count);
     }
-    return TextOf(buffer);
+    return result == installer::kSuccess ? TextOf(buffer) : std::u16string();
 }
 
 std::u16string PackageProperty(installer::MsiHandle package, const std::u16string& name)
 {
-    Buffer buffer{};
+    std::u16string buffer(kInfoUnits, u'\0');
     std::uint32_t count = kInfoUnits;
     if (installer::GetProperty(package, name, buffer.data(), count) != installer::kSuccess) {
         return {};
@@ -62,7 +63,7 @@ std::u16string GetProductPackage(const std::u16string& productCode)
 bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16string& name,
                                   std::u16string& language, std::u16string& localeId)
 {
-    name = ProductInfo(productCode, u"ProductName");
+    name = ProductInfo(productCode, u"ProductName", true);
     language = ProductInfo(productCode, u"Language");
 
     // Opening a product may raise the installer's own dialogs; keep them away.

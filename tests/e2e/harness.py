@@ -25,6 +25,7 @@ SERVICEPACK84 = BUILD_DIR / "servicepack84.exe"
 DEMO_PATCH = DEMO_DIR / "demo.msp"
 DEMO_PATCH84 = DEMO_DIR / "demo84.msp"
 DEMO_PATCH_CODE = "{1AF93413-BCC5-429E-BC11-49F6E05DF127}"
+TEST_PRODUCTS = SOURCE_DIR / "tests" / "e2e" / "data"
 
 COMPOUND_FILE_SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
 
@@ -186,10 +187,11 @@ class DemoProduct:
         return self.name + ".log"
 
 
-def demo_products():
-    """The demo products as their WiX sources declare them, in file-name order."""
+def demo_products(sources=SOURCE_DIR / "demo" / "products"):
+    """The demo products as their WiX sources declare them, in file-name order
+    (sources=TEST_PRODUCTS: the demo-like products the demo patch targets too)."""
     products = []
-    for wxs in sorted((SOURCE_DIR / "demo" / "products").glob("*.wxs")):
+    for wxs in sorted(Path(sources).glob("*.wxs")):
         text = wxs.read_text(encoding="utf-8")
         product = re.search(r"<Product\s[^>]*>", text).group(0)
 
@@ -243,6 +245,10 @@ def _base_env():
     for var in ("DISPLAY", "WAYLAND_DISPLAY"):
         env.pop(var, None)
     env["WINEDEBUG"] = "-all"
+    # Wine maps non-ASCII file names through the Unix locale; without UTF-8 they are lost.
+    if not re.search(r"utf-?8", env.get("LC_ALL") or env.get("LC_CTYPE") or env.get("LANG", ""),
+                     re.IGNORECASE):
+        env["LC_ALL"] = "C.UTF-8"
     # No Mono or Gecko installer prompts; neither is needed here.
     env["WINEDLLOVERRIDES"] = "mscoree=;mshtml="
     return env
@@ -403,34 +409,44 @@ class WinePrefix:
             return "C:\\" + "\\".join(path.relative_to(self.drive_c).parts)
         return winpath(path)
 
-    def run(self, exe, *args, tmp=None, cwd=None, timeout=180):
+    def run(self, exe, *args, tmp=None, cwd=None, dll_overrides=None, timeout=180):
         """Run a Windows program with a relay trace of MessageBoxW; returns its boxes.
 
         tmp: a Unix directory given to the program as TMP (Wine takes TMP from the
         prefix's registry, so the run goes through a batch file that sets it).
         cwd: its current directory; one inside drive_c is entered as C:, so that a
         rooted path such as "\\x" stays inside the prefix.
+        dll_overrides: added to WINEDLLOVERRIDES, e.g. "msi=n,b".
         """
-        return self.launch(exe, *args, tmp=tmp, cwd=cwd).finish(timeout)
+        return self.launch(exe, *args, tmp=tmp, cwd=cwd, dll_overrides=dll_overrides).finish(timeout)
 
-    def launch(self, exe, *args, tmp=None, cwd=None):
+    def launch(self, exe, *args, tmp=None, cwd=None, dll_overrides=None):
         """Like run(), but returns at once: for runs whose boxes are answered under
         Xvfb. Call finish() on the result."""
         cwd = Path(cwd) if cwd else self.work
+        env = self.env("-all,+relay")
+        if dll_overrides:
+            env["WINEDLLOVERRIDES"] += ";" + dll_overrides
         on_drive_c = cwd.absolute().is_relative_to(self.drive_c)
         if tmp is None and not on_drive_c:
             command = [winpath(exe), *args]
         else:
             # Wine would enter a Unix working directory as Z:, so the batch file sets it.
             # cmd waits for a program started from a batch file, boxes and all.
+            # cmd reads a batch file in the OEM code page, so every text reaches it
+            # through the environment (converted from UTF-8) and the file stays ASCII.
+            # Wine's cmd expands a variable's text once more: "%" goes in doubled.
             script = self.root / "run.cmd"
-            lines = ["@echo off", f"cd /d {_batch_quote(self.dospath(cwd))}"]
+            env["SP_CWD"] = self.dospath(cwd).replace("%", "%%")
+            env["SP_COMMAND"] = " ".join(_batch_quote(a) for a in [winpath(exe), *args])
+            lines = ["@echo off", 'cd /d "%SP_CWD%"']
             if tmp is not None:
-                lines.append(f"set TMP={winpath(tmp)}")
-            lines.append(" ".join(_batch_quote(a) for a in [winpath(exe), *args]))
-            script.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-8"))
+                env["SP_TMP"] = winpath(tmp).replace("%", "%%")
+                lines.append('set "TMP=%SP_TMP%"')
+            lines.append("%SP_COMMAND%")
+            script.write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
             command = ["cmd", "/c", winpath(script)]
-        return Running(self, ["wine", *command], self.env("-all,+relay"), cwd)
+        return Running(self, ["wine", *command], env, cwd)
 
     def start_process(self, exe, *args, cwd=None):
         """Start a Windows program in the background (e.g. a watched application).

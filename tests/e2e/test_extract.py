@@ -21,11 +21,12 @@ class ExtractToGivenPath(harness.PrefixTestCase):
 
     def test_upper_case_switch_writes_identical_copy_silently(self):
         out_dir, tmp = self.scratch("absolute"), self.scratch("absolute_tmp")
-        result = self.prefix.run(SERVICEPACK, "/E", winpath(out_dir / "copy.msp"), tmp=tmp)
+        name = "Kopie ä 日本 100%.msp"   # reaches the program intact, whatever cmd's code page
+        result = self.prefix.run(SERVICEPACK, "/E", winpath(out_dir / name), tmp=tmp)
         self.assertEqual(result.returncode, 0)
         self.assertNoBox(result)
-        self.assertEqual(listing(out_dir), ["copy.msp"])
-        self.assertEqual((out_dir / "copy.msp").read_bytes(), self.payload)
+        self.assertEqual(listing(out_dir), [name])
+        self.assertEqual((out_dir / name).read_bytes(), self.payload)
         self.assertTrue(self.payload.startswith(harness.COMPOUND_FILE_SIGNATURE))
         self.assertEqual(listing(tmp), [], "a given path must not also produce a temp file")
 

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """Running without arguments under Wine: the embedded patch applied to the demo products
 installed in the prefix, with a verbose log per product and one closing message."""
+import shutil
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
-from harness import MB_ERROR, MB_INFORMATION, SERVICEPACK, listing, winpath  # noqa: E402
+from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, SERVICEPACK, listing,  # noqa: E402
+                     winpath)
 
 NO_PRODUCT = ("The service pack could not be installed because the expected Corvanta product "
               "could not be located on your computer.\n"
@@ -84,6 +86,45 @@ class QuietInstallation(InstallTestCase):
         result = self.prefix.run(SERVICEPACK, "/q", tmp=again)
         self.assertNoBox(result)
         self.assertEqual(listing(again), [])
+
+
+class PlantedLibrary(InstallTestCase):
+    prefix_name = "install_planted"
+    installed = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
+    planted = BUILD_DIR / "planted" / "msi.dll"
+
+    @classmethod
+    def required_files(cls):
+        return [*super().required_files(), cls.planted]
+
+    def test_msi_dll_beside_the_executable_is_not_loaded(self):
+        downloads, tmp = self.scratch("downloads"), self.scratch("tmp")
+        shutil.copy(SERVICEPACK, downloads)
+        shutil.copy(self.planted, downloads)
+        # n,b: Wine takes a native msi.dll wherever the search finds one first.
+        result = self.prefix.run(downloads / SERVICEPACK.name, tmp=tmp, dll_overrides="msi=n,b")
+        self.assertEqual(listing(downloads), ["msi.dll", SERVICEPACK.name])
+        self.assertBoxes(result, (*INSTALLED[1033], MB_INFORMATION))
+        self.assertPatched(self.products)
+
+
+class LocaleInjection(InstallTestCase):
+    prefix_name = "install_locale"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = harness.demo_products(harness.TEST_PRODUCTS)
+        cls.prefix.install_demo_products(cls.products)
+
+    def test_locale_text_cannot_add_properties(self):
+        self.assertEqual([p.locale_id for p in self.products], ["1033 REMOVE=ALL"])
+        tmp = self.scratch("tmp")
+        self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1033], MB_INFORMATION))
+        self.assertPatched(self.products)   # still installed, and patched
+        self.assertLogsOfInstallation(tmp)
+        log = (tmp / self.products[0].log_name).read_text(encoding="utf-8", errors="replace")
+        self.assertNotIn("Property(S): REMOVE =", log)
 
 
 class GermanProductOnly(InstallTestCase):

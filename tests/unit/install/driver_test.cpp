@@ -222,16 +222,6 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
         EXPECT_TRUE(fake::CallsStartingWith("QueryProductState").empty());
         ExpectPatchDeleted();
     }
-
-    // A command line that would not fit is never passed on, cut or whole.
-    SetUp();
-    AddProduct(u"{A}", u"Alpha").packageProperties[u"LOCALEID"] = std::u16string(900, u'7');
-    AddProduct(u"{B}", u"Beta");
-    EXPECT_FALSE(RunInstall());
-    EXPECT_TRUE(msi.configureCalls.empty());
-    EXPECT_TRUE(msi.logCalls.empty());
-    ExpectOneBox(kFailed + u"1639");
-    ExpectPatchDeleted();
 }
 
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)

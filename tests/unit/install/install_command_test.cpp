@@ -15,8 +15,12 @@ TEST(InstallCommandLine, TemplatesAreFilledExactly)
     ASSERT_TRUE(BuildInstallCommandLine(u"C:\\Temp\\MSP2", u"12", u"", line));
     EXPECT_EQ(line, u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=12 REBOOTPROMPT=SUPPRESS "
                     u"FILESINUSETEXT=\"\"");
-    for (const char16_t* shortLocale : {u"0", u"7", u""}) {
-        ASSERT_TRUE(BuildInstallCommandLine(u"x.msp", shortLocale, u"t", line));
+    ASSERT_TRUE(BuildInstallCommandLine(u"x", u"65535", u"", line));
+    EXPECT_EQ(line, u"PATCH=\"x\" LOCALEID=65535 REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"\"");
+    // Left out: too short, or anything that is not a short number and so could add properties.
+    for (const char16_t* locale : {u"0", u"7", u"", u"1033 REMOVE=ALL", u"1033\"", u"123456",
+                                   u"-1033", u"\uFF11\uFF10\uFF13\uFF13"}) {
+        ASSERT_TRUE(BuildInstallCommandLine(u"x.msp", locale, u"t", line));
         EXPECT_EQ(line, u"PATCH=\"x.msp\" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"t\"");
     }
 }
@@ -37,28 +41,39 @@ TEST(InstallCommandLine, LongestLineLeavesRoomForTheTerminator)
     EXPECT_FALSE(BuildInstallCommandLine(std::u16string(2000, u'p'), u"", u"", kept));
 }
 
-TEST(LogPath, NameStaysInTheTempDirectory)
+const std::u16string kCode = u"{11111111-2222-3333-4444-555555555555}";
+
+TEST(LogPath, NameStaysAnOrdinaryFileInTheTempDirectory)
 {
     fake::ResetPlatform();
     fake::Platform().tempPath = u"C:\\T\\";
-    EXPECT_EQ(MakeLogPath(u"Suite 2008"), u"C:\\T\\Suite 2008.log");
-    EXPECT_EQ(MakeLogPath(u"..\\..\\a/b:c*d?e\"f<g>h|i\tj"),
+    EXPECT_EQ(MakeLogPath(u"Suite 2008", kCode), u"C:\\T\\Suite 2008.log");
+    EXPECT_EQ(MakeLogPath(u"..\\..\\a/b:c*d?e\"f<g>h|i\tj", kCode),
               u"C:\\T\\.._.._a_b_c_d_e_f_g_h_i_j.log");
+    EXPECT_EQ(MakeLogPath(u"", kCode), u"C:\\T\\" + kCode + u".log");
+    // Device names, whatever follows a first dot, would open the device instead.
+    for (const char16_t* device : {u"CON", u"prn", u"Aux.txt", u"nul .x", u"COM1", u"lpt9.a.b",
+                                   u"COM\u00B9"}) {
+        EXPECT_EQ(MakeLogPath(device, kCode), u"C:\\T\\_" + std::u16string(device) + u".log");
+    }
+    for (const char16_t* file : {u"CONSOLE", u"COM10", u"LPT", u" NUL", u"xCOM1", u"Plotrix.CON"}) {
+        EXPECT_EQ(MakeLogPath(file, kCode), u"C:\\T\\" + std::u16string(file) + u".log");
+    }
 }
 
 TEST(LogPath, EmptyWhenNoFullPathFits)
 {
     fake::ResetPlatform();
     fake::Platform().tempPath = u"C:\\T\\";  // 5 units
-    EXPECT_EQ(MakeLogPath(std::u16string(250, u'n')).size(), 259u);
-    EXPECT_EQ(MakeLogPath(std::u16string(251, u'n')), u"");
+    EXPECT_EQ(MakeLogPath(std::u16string(250, u'n'), kCode).size(), 259u);
+    EXPECT_EQ(MakeLogPath(std::u16string(251, u'n'), kCode), u"");
 
     fake::Platform().tempPath = std::u16string(259, u't');
-    EXPECT_EQ(MakeLogPath(u""), u"");
+    EXPECT_EQ(MakeLogPath(u"a", kCode), u"");
     fake::Platform().tempPath = std::u16string(300, u't');
-    EXPECT_EQ(MakeLogPath(u"a"), u"");
+    EXPECT_EQ(MakeLogPath(u"a", kCode), u"");
     fake::Platform().tempPath.reset();
-    EXPECT_EQ(MakeLogPath(u"a"), u"");
+    EXPECT_EQ(MakeLogPath(u"a", kCode), u"");
 }
 
 }  // namespace

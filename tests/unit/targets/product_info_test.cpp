@@ -89,6 +89,20 @@ TEST_F(ProductInfoTest, LocaleIsReadWithTheInstallerUiSwitchedOff)
     EXPECT_EQ(msi.invalidCloses, 0);
 }
 
+TEST_F(ProductInfoTest, LongNameIsReadWholeAtTheSizeReported)
+{
+    const std::u16string longName(3000, u'n');
+    Product().info[u"ProductName"] = longName;
+    std::u16string name;
+    std::u16string language;
+    std::u16string localeId;
+    GetProductNameLanguageLocale(kProduct, name, language, localeId);
+    EXPECT_EQ(name, longName);
+    EXPECT_EQ(fake::CallsStartingWith("GetProductInfo " + kCode + " ProductName"),
+              (std::vector<std::string>{"GetProductInfo " + kCode + " ProductName 1024",
+                                        "GetProductInfo " + kCode + " ProductName 3001"}));
+}
+
 TEST_F(ProductInfoTest, UnopenablePackageKeepsTheLocaleAndRestoresTheUi)
 {
     Product().openError = 1619;
