@@ -11,18 +11,23 @@ set(PATCH_LIST_TEXTS "" CACHE STRING "Patch-list texts to embed as TXT 206, 207,
 set(DEMO_DIR ${CMAKE_BINARY_DIR}/demo)
 file(MAKE_DIRECTORY ${DEMO_DIR})
 
-# Demo products, built by wixl from the WiX sources in demo/products, and the
-# demo-like products of the end-to-end tests, which the demo patch targets too.
+# Demo products, built by wixl from the WiX sources in demo/products; products
+# only some end-to-end tests install (tests/e2e/data) go apart, to demo/tests.
 file(GLOB DEMO_PRODUCT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/demo/products/*.wxs)
 file(GLOB TEST_PRODUCT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/data/*.wxs)
+file(MAKE_DIRECTORY ${DEMO_DIR}/tests)
 set(DEMO_PRODUCTS)
 foreach(wxs ${DEMO_PRODUCT_SOURCES} ${TEST_PRODUCT_SOURCES})
     get_filename_component(name ${wxs} NAME_WE)
-    add_custom_command(OUTPUT ${DEMO_DIR}/${name}.msi
-        COMMAND wixl -a x64 -o ${DEMO_DIR}/${name}.msi ${wxs}
+    set(msi ${DEMO_DIR}/${name}.msi)
+    if(wxs IN_LIST TEST_PRODUCT_SOURCES)
+        set(msi ${DEMO_DIR}/tests/${name}.msi)
+    endif()
+    add_custom_command(OUTPUT ${msi}
+        COMMAND wixl -a x64 -o ${msi} ${wxs}
         DEPENDS ${wxs}
         COMMENT "wixl ${name}.msi" VERBATIM)
-    list(APPEND DEMO_PRODUCTS ${DEMO_DIR}/${name}.msi)
+    list(APPEND DEMO_PRODUCTS ${msi})
 endforeach()
 add_custom_target(demo_products ALL DEPENDS ${DEMO_PRODUCTS})
 

@@ -51,8 +51,9 @@ def product_codes(count, extra=()):
     index = 0
     while len(codes) < count:
         index += 1
-        filler = uuid.uuid5(FILLER_NAMESPACE, f"Corvanta demo product {index}")
-        codes.append("{" + str(filler).upper() + "}")
+        filler = "{" + str(uuid.uuid5(FILLER_NAMESPACE, f"Corvanta demo product {index}")).upper() + "}"
+        if filler not in codes:   # a test product may use a made-up code of its own
+            codes.append(filler)
     return codes
 
 

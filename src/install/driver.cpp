@@ -3,6 +3,7 @@
 #include "common/run_state.h"
 #include "common/text.h"
 #include "install/install_command.h"
+#include "install/log_file.h"
 #include "install/version.h"
 #include "installer/installer.h"
 #include "payload/extract.h"
@@ -31,51 +32,48 @@ std::u16string InstallerPath(const std::u16string& patchPath)
     return length != 0 && length < kFullPathUnits ? fullPath : patchPath;
 }
 
-enum class Outcome { Installed, Failed, UpToDate };
-
-// Applies the patch to one target; shows the message of a failure.
-Outcome ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
+// Messages from here on name this product and speak its language.
+void MakeCurrent(const TargetProduct& target)
 {
     CurrentProductName() = target.ProductName;
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(target.Language)));
+}
 
-    if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
-        ShowMessage(msg::kUpToDate);
-        return Outcome::UpToDate;
-    }
+// Applies the patch to one target; shows the message of a failure.
+bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
+{
+    MakeCurrent(target);
 
     std::u16string filesInUse;
     LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
     if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
         platform::SetLastError(kErrorInvalidCommandLine);
         ShowMessage(msg::kInstallFailed);
-        return Outcome::Failed;
+        return false;
     }
 
-    installer::EnableLog(installer::kLogModeVerbose,
-                         MakeLogPath(target.ProductName, target.ProductCode), 0);
+    const std::u16string logPath = MakeLogPath(target.ProductName, target.ProductCode);
+    platform::File logFile = CreateLogFile(logPath);
+    installer::EnableLog(installer::kLogModeVerbose, logFile ? logPath : u"", 0);
     const int previousUi = installer::SetInternalUI(installer::kUiLevelBasicNoCancel);
 
     const std::uint32_t result =
         installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
                                       installer::kStateDefault, target.CommandLine);
 
-    Outcome outcome = Outcome::Installed;
-    if (result == installer::kSuccess || result == installer::kRebootInitiated ||
-        result == installer::kRebootRequired) {
-        outcome = Outcome::Installed;
-    } else if (result == installer::kPackageRejected) {
+    const bool ok = result == installer::kSuccess || result == installer::kRebootInitiated ||
+                    result == installer::kRebootRequired;
+    if (result == installer::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
-        outcome = Outcome::Failed;
-    } else {
+    } else if (!ok) {
         platform::SetLastError(result);
         ShowMessage(msg::kInstallFailed);
-        outcome = Outcome::Failed;
     }
 
     installer::EnableLog(installer::kLogModeOff, u"", 0);
+    logFile.Reset();  // only now may the entry go
     installer::SetInternalUI(previousUi);
-    return outcome;
+    return ok;
 }
 
 }  // namespace
@@ -111,22 +109,33 @@ bool RunInstall()
     }
 
     TargetList& targets = ProcessTargetList();
+    const TargetProduct* upToDate = nullptr;
+    bool patched = false;
     bool ok = true;
     for (std::size_t i = 0; i < targets.Count() && ok; ++i) {
-        const Outcome outcome = ApplyPatch(targets.At(i), installerPath);
-        if (outcome == Outcome::UpToDate) {
-            return false;
+        TargetProduct& target = targets.At(i);
+        // Already updated: passed over without a word, the others still need the patch.
+        if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
+            upToDate = upToDate != nullptr ? upToDate : &target;
+            continue;
         }
-        ok = outcome == Outcome::Installed;
+        ok = ApplyPatch(target, installerPath);
+        patched = patched || ok;
     }
 
-    if (ok && !targets.Empty()) {
+    if (!ok) {
+        return false;  // the failure has shown its own message
+    }
+    if (patched) {
         ShowMessage(msg::kInstalled);
     } else if (presentCount == 0) {
         ShowMessage(msg::kNoProduct);
-        ok = false;
-    } else if (targets.Empty()) {
+        return false;
+    } else {
+        if (upToDate != nullptr) {
+            MakeCurrent(*upToDate);
+        }
         ShowMessage(msg::kUpToDate);
     }
-    return ok;
+    return true;
 }

@@ -71,6 +71,9 @@ enum class FileDisposition {
     CreateNew,         // write-only, no sharing; fails with kErrorFileExists if present
     CreateOrTruncate,  // write-only, no sharing
     OpenOrCreate,      // read-write, others may read; for appending
+    // Never written through; others may read and write it but not delete or rename
+    // it. Fails with kErrorFileExists while any entry has the name, a link included.
+    CreateNewHeld,
 };
 
 // An invalid File on failure, with the reason in the last-error value.
@@ -79,6 +82,9 @@ File OpenFile(const std::u16string& path, FileDisposition disposition);
 bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written);
 bool SeekToEnd(const File& file);
 bool DeleteFile(const std::u16string& path);
+// Removes the entry itself: a file, an empty directory or a link, never what a
+// link points to. Fails where a link cannot be told from its target.
+bool RemoveEntry(const std::u16string& path);
 
 // ---- processes ---------------------------------------------------------
 

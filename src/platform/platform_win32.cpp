@@ -75,6 +75,47 @@ std::wstring SystemDirectory()
     return length != 0 && length < size ? buffer.substr(0, length) : std::wstring();
 }
 
+// The full name the file behind the handle is known by; empty when unknown.
+std::wstring FinalPath(const File& file)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(ToHandle(file.Get()), buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {  // the size needed
+        buffer.resize(length);
+        length = ::GetFinalPathNameByHandleW(ToHandle(file.Get()), buffer.data(),
+                                             static_cast<DWORD>(buffer.size()), 0);
+    }
+    buffer.resize(length < buffer.size() ? length : 0);
+    return buffer;
+}
+
+File OpenExisting(const std::u16string& path, DWORD access, DWORD flags)
+{
+    return File(reinterpret_cast<std::intptr_t>(
+        ::CreateFileW(Wide(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr)));
+}
+
+// Whether the handle is the entry at path, not a file it leads to: where links
+// are not reparse points (Wine), a link opens as its target, found elsewhere.
+bool IsEntryAt(const File& entry, const std::u16string& path)
+{
+    const std::size_t nameStart = path.find_last_of(u"\\/") + 1;
+    const File directory =
+        OpenExisting(nameStart == 0 ? u"." : path.substr(0, nameStart), FILE_READ_ATTRIBUTES, 0);
+    std::wstring expected = directory ? FinalPath(directory) : std::wstring();
+    if (expected.empty()) {
+        return false;
+    }
+    if (expected.back() != L'\\') {
+        expected += L'\\';
+    }
+    expected += Wide(path) + nameStart;
+    return ::CompareStringOrdinal(FinalPath(entry).c_str(), -1, expected.c_str(), -1, TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace
 
 void SetModuleHandle(void* module) { g_module = static_cast<HMODULE>(module); }
@@ -143,6 +184,7 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
     DWORD access = GENERIC_WRITE;
     DWORD sharing = 0;
     DWORD creation = CREATE_ALWAYS;
+    DWORD flags = FILE_ATTRIBUTE_NORMAL;
     switch (disposition) {
     case FileDisposition::CreateNew:
         creation = CREATE_NEW;
@@ -155,9 +197,17 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         sharing = FILE_SHARE_READ;
         creation = OPEN_ALWAYS;
         break;
+    case FileDisposition::CreateNewHeld:
+        // A handle without data access takes no part in sharing and so would not
+        // hold the entry; appending conflicts with no writer that shares writing.
+        access = FILE_APPEND_DATA;
+        sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        creation = CREATE_NEW;
+        // A dangling link is an entry too, not a name to create its target under.
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+        break;
     }
-    HANDLE handle = ::CreateFileW(Wide(path), access, sharing, nullptr, creation,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = ::CreateFileW(Wide(path), access, sharing, nullptr, creation, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return File();
     }
@@ -186,6 +236,21 @@ bool SeekToEnd(const File& file)
 }
 
 bool DeleteFile(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }
+
+bool RemoveEntry(const std::u16string& path)
+{
+    const File entry = OpenExisting(path, DELETE, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!entry) {
+        return false;
+    }
+    if (!IsEntryAt(entry, path)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(ToHandle(entry.Get()), FileDispositionInfo, &disposition,
+                                        sizeof disposition) != FALSE;
+}
 
 std::optional<std::vector<ProcessEntry>> SnapshotProcesses()
 {

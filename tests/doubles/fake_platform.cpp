@@ -150,6 +150,12 @@ std::map<unsigned, std::u16string> ReadStringTableFile(const std::string& path,
     return texts;
 }
 
+bool IsOpen(const std::u16string& path)
+{
+    return std::any_of(g_openFiles.begin(), g_openFiles.end(),
+                       [&](const auto& open) { return open.second == path; });
+}
+
 std::vector<std::uint8_t> Bytes(const std::string& text)
 {
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -252,6 +258,12 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
     }
     const bool exists = g_state.files.count(path) != 0;
     switch (disposition) {
+    case FileDisposition::CreateNewHeld:
+        if (g_state.links.count(path) != 0) {
+            g_state.lastError = kErrorFileExists;
+            return File();
+        }
+        [[fallthrough]];
     case FileDisposition::CreateNew:
         if (exists) {
             g_state.lastError = kErrorFileExists;
@@ -298,6 +310,15 @@ bool DeleteFile(const std::u16string& path)
 {
     g_state.deleted.push_back(path);
     return g_state.files.erase(path) != 0;
+}
+
+bool RemoveEntry(const std::u16string& path)
+{
+    if (g_state.accessDenied.count(path) != 0) {
+        g_state.lastError = kErrorAccessDenied;
+        return false;
+    }
+    return g_state.links.erase(path) + g_state.files.erase(path) != 0;
 }
 
 std::optional<std::vector<ProcessEntry>> SnapshotProcesses()

@@ -51,6 +51,8 @@ struct PlatformState {
     int openFiles = 0;
     int largestWrite = 0;
     std::vector<std::u16string> deleted;
+    // Link -> target; only RemoveEntry and CreateNewHeld look at links.
+    std::map<std::u16string, std::u16string> links;
     // Runs between the existence check and the creation of a name, to plant a file.
     std::function<void(const std::u16string&)> beforeCreate;
 
@@ -81,6 +83,9 @@ void AddStringTable(std::uint16_t language, const std::map<unsigned, std::u16str
 // Parses one of the project's string-table .rc files into id -> text.
 std::map<unsigned, std::u16string> ReadStringTableFile(const std::string& path,
                                                        std::uint16_t& language);
+
+// Whether a handle is open on the file at path.
+bool IsOpen(const std::u16string& path);
 
 // The bytes of a file as a string, for comparisons.
 std::vector<std::uint8_t> Bytes(const std::string& text);

@@ -25,7 +25,9 @@ SERVICEPACK84 = BUILD_DIR / "servicepack84.exe"
 DEMO_PATCH = DEMO_DIR / "demo.msp"
 DEMO_PATCH84 = DEMO_DIR / "demo84.msp"
 DEMO_PATCH_CODE = "{1AF93413-BCC5-429E-BC11-49F6E05DF127}"
-TEST_PRODUCTS = SOURCE_DIR / "tests" / "e2e" / "data"
+# Products only some tests install, and where the build puts their packages.
+TEST_PRODUCT_SOURCES = SOURCE_DIR / "tests" / "e2e" / "data"
+TEST_PRODUCTS_DIR = DEMO_DIR / "tests"
 
 COMPOUND_FILE_SIGNATURE = bytes.fromhex("D0CF11E0A1B11AE1")
 
@@ -187,9 +189,9 @@ class DemoProduct:
         return self.name + ".log"
 
 
-def demo_products(sources=SOURCE_DIR / "demo" / "products"):
-    """The demo products as their WiX sources declare them, in file-name order
-    (sources=TEST_PRODUCTS: the demo-like products the demo patch targets too)."""
+def demo_products(sources=SOURCE_DIR / "demo" / "products", built=DEMO_DIR):
+    """The demo products as their WiX sources declare them, in file-name order, with
+    the packages the build made of them in built."""
     products = []
     for wxs in sorted(Path(sources).glob("*.wxs")):
         text = wxs.read_text(encoding="utf-8")
@@ -201,7 +203,7 @@ def demo_products(sources=SOURCE_DIR / "demo" / "products"):
         locale = re.search(r'<Property\s+Id="LOCALEID"\s+Value="([^"]*)"', text)
         products.append(DemoProduct(attr("Id"), attr("Name"), int(attr("Language")),
                                     attr("Version"), locale.group(1) if locale else "",
-                                    DEMO_DIR / (wxs.stem + ".msi")))
+                                    built / (wxs.stem + ".msi")))
     return products
 
 

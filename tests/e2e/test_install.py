@@ -7,8 +7,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
-from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, SERVICEPACK, listing,  # noqa: E402
-                     winpath)
+from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, SERVICEPACK,  # noqa: E402
+                     TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR, demo_products, listing, winpath)
 
 NO_PRODUCT = ("The service pack could not be installed because the expected Corvanta product "
               "could not be located on your computer.\n"
@@ -114,11 +114,12 @@ class LocaleInjection(InstallTestCase):
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
-        cls.products = harness.demo_products(harness.TEST_PRODUCTS)
+        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                        if p.locale_id == "1033 REMOVE=ALL"]
         cls.prefix.install_demo_products(cls.products)
 
     def test_locale_text_cannot_add_properties(self):
-        self.assertEqual([p.locale_id for p in self.products], ["1033 REMOVE=ALL"])
+        self.assertEqual(len(self.products), 1)
         tmp = self.scratch("tmp")
         self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1033], MB_INFORMATION))
         self.assertPatched(self.products)   # still installed, and patched
@@ -137,6 +138,34 @@ class GermanProductOnly(InstallTestCase):
         self.assertPatched(self.products)
         self.assertPatched(self.absent, state=1605)
         self.assertLogsOfInstallation(tmp)
+
+
+class UpToDateProductAmongOthers(InstallTestCase):
+    prefix_name = "install_current"
+    installed = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
+
+    def test_others_patched_and_no_log_written_through_a_planted_link(self):
+        current = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                   if p.version == "13.3.0.5"]
+        self.prefix.install_demo_products(current)
+        tmp = self.scratch("tmp")
+        modelara, plotrix = self.products
+        (tmp / modelara.log_name).write_text("left over from an earlier run")
+        precious = self.prefix.work / "precious.txt"
+        precious.write_bytes(b"not the installer's")
+        (tmp / plotrix.log_name).symlink_to(precious)
+
+        self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1033], MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertPatched(current, state=1647)
+        self.assertEqual(precious.read_bytes(), b"not the installer's")
+        self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
+        # Wine shows a link to a file as that file and can only remove it by deleting
+        # the target, so there the link stays and its product is logged without a file.
+        logged = [modelara] + ([] if (tmp / plotrix.log_name).is_symlink() else [plotrix])
+        for product in logged:
+            self.assertIn(f"Property(S): ProductCode = {product.code}\n",
+                          (tmp / product.log_name).read_text(errors="replace"))
 
 
 if __name__ == "__main__":

@@ -163,45 +163,76 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
     ScriptPatch(u"C:\\T\\MSP2", u"{A};{B}");
     AddProduct(u"{A}", u"Suite 2008");
     AddProduct(u"{B}", u"Suite: A\\B");
+    // A link planted at one log's name, a stale log at the other's: the installer
+    // writes only into new files of ours, held open while it logs.
+    os.links[u"C:\\T\\Suite 2008.log"] = u"C:\\Windows\\win.ini";
+    os.files[u"C:\\Windows\\win.ini"] = fake::Bytes("[fonts]");
+    os.files[u"C:\\T\\Suite_ A_B.log"] = fake::Bytes("earlier run");
     msi.uiLevel = 5;
     std::vector<std::string> around;  // logging and UI level around each application
     msi.onCall = [&](const std::string& call) {
+        const std::string held =
+            !msi.logCalls.empty() && fake::IsOpen(msi.logCalls.back().file) ? ", held" : "";
         if (call.rfind("ConfigureProductEx", 0) == 0) {
-            around.push_back("apply at UI " + std::to_string(msi.uiLevel));
+            around.push_back("apply at UI " + std::to_string(msi.uiLevel) + held);
         } else if (call.rfind("EnableLog", 0) == 0) {
-            around.push_back(call);
+            around.push_back(call + held);
         }
     };
 
     EXPECT_TRUE(RunInstall());
     EXPECT_EQ(around, (std::vector<std::string>{
-                          "EnableLog 4096 C:\\T\\Suite 2008.log", "apply at UI 35",
-                          "EnableLog 16384 ", "EnableLog 4096 C:\\T\\Suite_ A_B.log",
-                          "apply at UI 35", "EnableLog 16384 "}));
+                          "EnableLog 4096 C:\\T\\Suite 2008.log", "apply at UI 35, held",
+                          "EnableLog 16384 , held", "EnableLog 4096 C:\\T\\Suite_ A_B.log",
+                          "apply at UI 35, held", "EnableLog 16384 , held"}));
     EXPECT_EQ(msi.logCalls[0].attributes, 0u);
     EXPECT_EQ(msi.uiLevel, 5);
+    EXPECT_TRUE(os.links.empty());
+    EXPECT_EQ(os.files[u"C:\\Windows\\win.ini"], fake::Bytes("[fonts]"));
+    EXPECT_TRUE(os.files[u"C:\\T\\Suite_ A_B.log"].empty());
+
+    // A name that cannot be freed: the product is still patched, logged without a file.
+    SetUp();
+    AddProduct(u"{A}", u"Alpha");
+    os.accessDenied.insert(u"C:\\Temp\\Alpha.log");
+    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(Configured(), Codes{u"{A}"});
+    EXPECT_EQ(msi.logCalls[0].file, u"");
 }
 
-TEST_F(DriverTest, UpToDateProductEndsTheRunWhenReached)
+TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
 {
-    for (const char16_t* version : {u"13.3.0.5", u"13.10.0.0"}) {
+    struct Case {
+        const char16_t* alphaVersion;
+        const char16_t* betaVersion;  // Beta is German; null: it does not need the patch
+        std::uint32_t betaResult;
+        Codes configured;
+        std::u16string box;
+        std::uint32_t boxLocale;
+        bool result;
+    };
+    const Case cases[] = {
+        {u"13.3.0.5", u"5.0", 0, {u"{B}"}, u"Das service pack wurde", 1031, true},
+        // 301 speaks for a patched product, not for the one passed over.
+        {u"5.0", u"13.10.0.0", 0, {u"{A}"}, kInstalled, 1033, true},
+        // 306 names the product passed over, though selection looked at Beta last.
+        {u"13.3.0.5", nullptr, 0, {}, u"Your version of Alpha is up-to-date", 1033, true},
+        {u"13.3.0.5", u"5.0", 1603, {u"{B}"}, u"Das service pack konnte", 1031, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.box));
         SetUp();
-        AddProduct(u"{A}", u"Alpha", version);
-        AddProduct(u"{B}", u"Beta");
-        EXPECT_FALSE(RunInstall());
-        EXPECT_TRUE(msi.configureCalls.empty());
-        ExpectOneBox(u"Your version of Alpha is up-to-date");
+        AddProduct(u"{A}", u"Alpha", c.alphaVersion);
+        fake::Product& beta =
+            AddProduct(u"{B}", u"Beta", c.betaVersion ? c.betaVersion : u"5.0", u"1031");
+        beta.configureResult = c.betaResult;
+        beta.sequenceOrder = c.betaVersion ? 0 : -1;
+        EXPECT_EQ(RunInstall(), c.result);
+        EXPECT_EQ(Configured(), c.configured);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneBox(c.box));
+        EXPECT_EQ(os.boxes[0].locale, c.boxLocale);
         ExpectPatchDeleted();
     }
-
-    // Reached after an earlier target was patched: still 306, and no 301.
-    SetUp();
-    AddProduct(u"{A}", u"Alpha", u"9.0");
-    AddProduct(u"{B}", u"Beta", u"13.10.0.0");
-    EXPECT_FALSE(RunInstall());
-    EXPECT_EQ(Configured(), Codes{u"{A}"});
-    ExpectOneBox(u"Your version of Beta is up-to-date");
-    ExpectPatchDeleted();
 }
 
 TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
