@@ -61,6 +61,7 @@ std::u16string SiblingNameBase(const std::u16string& path)
            kTempPrefix;
 }
 
+// The next "<base><n>" that nothing has; false once checks keep being refused.
 bool NextFreeName(const std::u16string& base, std::u16string& name)
 {
     int refusedInARow = 0;

@@ -305,15 +305,7 @@ bool DeleteFile(const std::u16string& path)
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
-    // As on Windows, a file still open without delete sharing cannot be moved.
-    for (const auto& [handle, path] : g_openFiles) {
-        if (path == from) {
-            g_state.lastError = 32;  // ERROR_SHARING_VIOLATION
-            return false;
-        }
-    }
-    if (g_state.files.count(from) == 0 || g_state.accessDenied.count(to) != 0 ||
-        fake::DirectoryExists(to)) {
+    if (g_state.files.count(from) == 0 || g_state.accessDenied.count(to) != 0) {
         g_state.lastError = kErrorAccessDenied;
         return false;
     }

@@ -565,7 +565,7 @@ class PrefixTestCase(unittest.TestCase):
 
     @classmethod
     def required_files(cls):
-        return [SERVICEPACK, DEMO_PATCH]
+        return [SERVICEPACK, DEMO_PATCH, SERVICEPACK84]
 
     def scratch(self, name):
         """An empty directory for one test case."""

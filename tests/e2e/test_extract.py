@@ -16,10 +16,6 @@ def listing(directory):
 class ExtractToGivenPath(harness.PrefixTestCase):
     prefix_name = "extract_path"
 
-    @classmethod
-    def required_files(cls):
-        return [*super().required_files(), SERVICEPACK84]
-
     def setUp(self):
         self.payload = DEMO_PATCH.read_bytes()
 

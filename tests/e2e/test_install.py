@@ -42,10 +42,6 @@ class InstallTestCase(harness.ProductsTestCase):
 class NoDemoProduct(InstallTestCase):
     prefix_name = "install_none"
 
-    @classmethod
-    def required_files(cls):
-        return [*super().required_files(), SERVICEPACK84]
-
     def test_message_307_and_nothing_left_behind(self):
         for args, boxes in (([], [("Installation Error", NO_PRODUCT, MB_ERROR)]), (["/q"], [])):
             with self.subTest(args=args):
