@@ -5,7 +5,6 @@
 #include <map>
 
 #include "common/text.h"
-
 #include "doubles/fake_platform.h"
 
 namespace {
@@ -137,7 +136,7 @@ TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndExistingFilesAlone)
     const std::u16string target = u"C:\\Work\\out.msp";
     const std::map<std::u16string, std::vector<std::uint8_t>> before = {
         {target, std::vector<std::uint8_t>(100, 0x55)}};
-    for (const std::u16string given : {u"", u"C:\\Work\\out.msp"}) {
+    for (const std::u16string& given : {std::u16string(), target}) {
         SetUp();
         os.files = before;
         os.writeLimit = 4;  // disk full
