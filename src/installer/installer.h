@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kSuccess = 0;
 inline constexpr std::uint32_t kMoreData = 234;
 inline constexpr std::uint32_t kRebootInitiated = 1641;
 inline constexpr std::uint32_t kRebootRequired = 3010;
+inline constexpr std::uint32_t kPackageInvalid = 1620;
 inline constexpr std::uint32_t kPackageRejected = 1625;
 
 inline constexpr std::uint32_t kContextMachine = 4;

@@ -12,6 +12,9 @@ constexpr char16_t kTempPrefix[] = u"MSP";
 constexpr char16_t kPayloadType[] = u"MSP";
 constexpr char16_t kPayloadName[] = u"IDR_MSP";
 constexpr std::uint32_t kMaxRejectedNames = 2147483647u;
+// A directory whose entries cannot be checked would otherwise be searched for
+// hours; this many refused checks in a row give up on it.
+constexpr int kMaxRefusedChecks = 100;
 // A generated name taken by someone else between check and creation is
 // skipped; this bounds how often that may happen in one call.
 constexpr int kMaxCreateRaces = 1000;
@@ -39,9 +42,84 @@ std::u16string ChooseTempDirectory(const std::u16string& tempPath)
     return u".";
 }
 
+// What every temporary name in the chosen directory begins with.
+std::u16string TempNameBase(const std::u16string& tempPath, const std::u16string& prefix)
+{
+    std::u16string base = ChooseTempDirectory(tempPath);
+    if (!EndsWithSeparator(base)) {
+        base += u'\\';
+    }
+    return base + prefix;
+}
+
+// The directory part of path with its separator ("" for a bare name), so a
+// name made from it lands beside path.
+std::u16string SiblingNameBase(const std::u16string& path)
+{
+    const auto end = path.find_last_of(u"\\/:");
+    return (end == std::u16string::npos ? std::u16string() : path.substr(0, end + 1)) +
+           kTempPrefix;
+}
+
+// The next "<base><n>" that nothing has; false once checks keep being refused.
+bool NextFreeName(const std::u16string& base, std::u16string& name)
+{
+    int refusedInARow = 0;
+    for (std::uint32_t rejected = 0; rejected < kMaxRejectedNames; ++rejected) {
+        ++g_tempNameCounter;
+        std::u16string candidate = base + ToDecimal(static_cast<std::int64_t>(g_tempNameCounter));
+        switch (platform::QueryPath(candidate)) {
+        case platform::PathState::Missing:
+            name = std::move(candidate);
+            return true;
+        case platform::PathState::AccessDenied:
+            if (++refusedInARow == kMaxRefusedChecks) {
+                return false;
+            }
+            break;
+        case platform::PathState::Exists:
+            refusedInARow = 0;
+            break;
+        }
+    }
+    return false;
+}
+
 bool IsExistsError(std::uint32_t error)
 {
     return error == platform::kErrorFileExists || error == platform::kErrorAlreadyExists;
+}
+
+// Removes a file left incomplete; the caller's message still needs the reason.
+void DiscardKeepingError(const std::u16string& path)
+{
+    const std::uint32_t error = platform::GetLastError();
+    platform::DeleteFile(path);
+    platform::SetLastError(error);
+}
+
+// A new file named from base, starting at name, which ends as the name tried last.
+platform::File CreateNewFile(const std::u16string& base, std::u16string& name)
+{
+    // Never write through a file someone planted under a predictable name.
+    for (int race = 0;; ++race) {
+        platform::File file = platform::OpenFile(name, platform::FileDisposition::CreateNew);
+        if (file || !IsExistsError(platform::GetLastError()) || race == kMaxCreateRaces ||
+            !NextFreeName(base, name)) {
+            return file;
+        }
+    }
+}
+
+// The file is closed on return, since an open file can be neither deleted nor moved.
+bool WriteAll(platform::File file, const platform::ResourceBytes& payload)
+{
+    std::size_t written = 0;
+    platform::WriteFile(file, payload.data, payload.size, written);
+    const std::uint32_t error = platform::GetLastError();
+    file.Reset();
+    platform::SetLastError(error);
+    return written == payload.size;
 }
 
 }  // namespace
@@ -51,36 +129,25 @@ void ResetTempNameCounter() { g_tempNameCounter = 1; }
 bool MakeTempName(const std::u16string& tempPath, const std::u16string& prefix,
                   std::u16string& name)
 {
-    std::u16string base = ChooseTempDirectory(tempPath);
-    if (!EndsWithSeparator(base)) {
-        base += u'\\';
-    }
-    base += prefix;
-    for (std::uint32_t rejected = 0; rejected < kMaxRejectedNames; ++rejected) {
-        ++g_tempNameCounter;
-        std::u16string candidate = base + ToDecimal(static_cast<std::int64_t>(g_tempNameCounter));
-        if (platform::QueryPath(candidate) == platform::PathState::Missing) {
-            name = std::move(candidate);
-            return true;
-        }
-    }
-    return false;
+    return NextFreeName(TempNameBase(tempPath, prefix), name);
 }
 
 bool ExtractPatch(std::u16string& patchPath)
 {
     const bool generated = patchPath.empty();
-    std::u16string tempPath;
+    std::u16string base;
+    std::u16string name;
     if (generated) {
+        std::u16string tempPath;
         const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
         if (length == 0 || length > kTempPathUnits) {
             return false;
         }
-        std::u16string name;
-        if (!MakeTempName(tempPath, kTempPrefix, name)) {
+        base = TempNameBase(tempPath, kTempPrefix);
+        if (!NextFreeName(base, name)) {
             return false;
         }
-        patchPath = std::move(name);
+        patchPath = name;
     }
 
     platform::ResourceBytes payload;
@@ -89,28 +156,25 @@ bool ExtractPatch(std::u16string& patchPath)
         return false;
     }
 
-    platform::File file;
-    if (generated) {
-        // Never write through a file someone planted under a predictable name.
-        for (int race = 0;; ++race) {
-            file = platform::OpenFile(patchPath, platform::FileDisposition::CreateNew);
-            if (file || !IsExistsError(platform::GetLastError()) || race == kMaxCreateRaces) {
-                break;
-            }
-            std::u16string name;
-            if (!MakeTempName(tempPath, kTempPrefix, name)) {
-                return false;
-            }
-            patchPath = std::move(name);
+    if (!generated) {
+        // Written beside the target and moved over it once complete, so a
+        // failure never costs the user an existing file.
+        base = SiblingNameBase(patchPath);
+        if (!NextFreeName(base, name)) {
+            return false;
         }
-    } else {
-        file = platform::OpenFile(patchPath, platform::FileDisposition::CreateOrTruncate);
+    }
+    platform::File file = CreateNewFile(base, name);
+    if (generated) {
+        patchPath = name;
     }
     if (!file) {
         return false;
     }
-
-    std::size_t written = 0;
-    platform::WriteFile(file, payload.data, payload.size, written);
-    return written == payload.size;
+    if (!WriteAll(std::move(file), payload) ||
+        (!generated && !platform::MoveFileReplacing(name, patchPath))) {
+        DiscardKeepingError(name);
+        return false;
+    }
+    return true;
 }

@@ -3,11 +3,14 @@
 #include <string>
 
 // Writes the embedded patch package to patchPath, or, when it is empty, to a
-// new temporary file whose name it stores in patchPath.
+// new temporary file whose name it stores in patchPath. An existing file at
+// patchPath is replaced only by a complete copy; on failure nothing written
+// stays behind and the last error holds the reason.
 bool ExtractPatch(std::u16string& patchPath);
 
 // A name "<dir>\<prefix><n>" that no file or directory has yet, in the
-// temporary directory of choice; false when none can be made.
+// temporary directory of choice; false when none can be made, also when 100
+// checks in a row are refused.
 bool MakeTempName(const std::u16string& tempPath, const std::u16string& prefix,
                   std::u16string& name);
 

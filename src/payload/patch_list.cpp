@@ -52,11 +52,11 @@ bool ExportPatchList(std::u16string& patchListPath)
 
     const platform::File file =
         platform::OpenFile(patchListPath, platform::FileDisposition::OpenOrCreate);
-    if (!file) {
+    // Texts written anywhere but the end would overwrite what the file holds.
+    if (!file || !platform::SeekToEnd(file)) {
         ShowMessage(msg::kNeedPatchList);
         return false;
     }
-    platform::SeekToEnd(file);
 
     for (int i = 0;; ++i) {
         platform::ResourceBytes text;

@@ -11,16 +11,35 @@ namespace {
 constexpr std::uint32_t kFullPathUnits = 260;
 // Terminator included: a value of up to 2047 units fits at the first attempt.
 constexpr std::uint32_t kValueUnits = 2048;
+// ERROR_BAD_PATHNAME: the full path cannot be formed or does not fit.
+constexpr std::uint32_t kErrorBadPathName = 161;
 
-enum class Retry { None, OnceWhenShort };
+// The installer's result of opening the summary; summary is set on success.
+std::uint32_t OpenSummary(std::u16string patchPath, installer::UniqueMsiHandle& summary)
+{
+    std::u16string fullPath;
+    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, fullPath);
+    // 0 is a failure; a value past the buffer is the size it would have needed.
+    if (length == 0 || length >= kFullPathUnits) {
+        return kErrorBadPathName;
+    }
+
+    installer::MsiHandle handle = 0;
+    const std::uint32_t result = installer::GetSummaryInformation(fullPath, handle);
+    if (result == installer::kSuccess) {
+        summary = installer::UniqueMsiHandle(handle);
+    }
+    return result;
+}
 
 // One text property of the patch's summary; value is replaced only on success.
-bool ReadSummaryText(std::u16string patchPath, std::uint32_t property, Retry retry,
-                     std::u16string& value)
+std::uint32_t ReadSummaryText(std::u16string patchPath, std::uint32_t property,
+                              std::u16string& value)
 {
-    const installer::UniqueMsiHandle summary = OpenPatchSummary(std::move(patchPath));
-    if (!summary) {
-        return false;
+    installer::UniqueMsiHandle summary;
+    const std::uint32_t opened = OpenSummary(std::move(patchPath), summary);
+    if (opened != installer::kSuccess) {
+        return opened;
     }
 
     std::vector<char16_t> buffer(kValueUnits);
@@ -28,49 +47,51 @@ bool ReadSummaryText(std::u16string patchPath, std::uint32_t property, Retry ret
     std::uint32_t dataType = 0;
     std::uint32_t result = installer::SummaryInfoGetProperty(summary.Get(), property, dataType,
                                                              buffer.data(), count);
-    if (result == installer::kMoreData && retry == Retry::OnceWhenShort) {
+    if (result == installer::kMoreData) {
         // count now holds the length without terminator: ask again with exactly enough.
         buffer.assign(count + 1, u'\0');
         count += 1;
         result = installer::SummaryInfoGetProperty(summary.Get(), property, dataType,
                                                    buffer.data(), count);
     }
-    // A property that is absent or not text leaves nothing in the buffer worth reading.
-    if (result != installer::kSuccess || dataType != installer::kVtText) {
-        return false;
+    if (result != installer::kSuccess) {
+        return result;
+    }
+    // Absent or not text: the installer calls that a success with nothing in the
+    // buffer, but the package cannot be the patch it should be.
+    if (dataType != installer::kVtText) {
+        return installer::kPackageInvalid;
     }
 
     const std::u16string text(buffer.data(), buffer.size());
     value = text.substr(0, text.find(u'\0'));
-    return true;
+    return installer::kSuccess;
+}
+
+// Leaves a failure's code as the last error, for the message that reports it.
+bool Succeeded(std::uint32_t result)
+{
+    if (result != installer::kSuccess) {
+        platform::SetLastError(result);
+    }
+    return result == installer::kSuccess;
 }
 
 }  // namespace
 
 installer::UniqueMsiHandle OpenPatchSummary(std::u16string patchPath)
 {
-    std::u16string fullPath;
-    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, fullPath);
-    // 0 is a failure; a value past the buffer is the size it would have needed.
-    if (length == 0 || length >= kFullPathUnits) {
-        return {};
-    }
-
-    installer::MsiHandle handle = 0;
-    if (installer::GetSummaryInformation(fullPath, handle) != installer::kSuccess) {
-        return {};
-    }
-    return installer::UniqueMsiHandle(handle);
+    installer::UniqueMsiHandle summary;
+    Succeeded(OpenSummary(std::move(patchPath), summary));
+    return summary;
 }
 
 bool ReadPatchTemplate(std::u16string patchPath, std::u16string& productList)
 {
-    return ReadSummaryText(std::move(patchPath), installer::kPidTemplate, Retry::OnceWhenShort,
-                           productList);
+    return Succeeded(ReadSummaryText(std::move(patchPath), installer::kPidTemplate, productList));
 }
 
 bool ReadPatchCode(std::u16string patchPath, std::u16string& patchCode)
 {
-    return ReadSummaryText(std::move(patchPath), installer::kPidRevNumber, Retry::None,
-                           patchCode);
+    return Succeeded(ReadSummaryText(std::move(patchPath), installer::kPidRevNumber, patchCode));
 }

@@ -78,13 +78,15 @@ enum class FileDisposition {
 
 // An invalid File on failure, with the reason in the last-error value.
 File OpenFile(const std::u16string& path, FileDisposition disposition);
-// One write request of the whole size.
+// One write request of the whole size; a short write fails with ERROR_DISK_FULL.
 bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written);
 bool SeekToEnd(const File& file);
 bool DeleteFile(const std::u16string& path);
 // Removes the entry itself: a file, an empty directory or a link, never what a
 // link points to. Fails where a link cannot be told from its target.
 bool RemoveEntry(const std::u16string& path);
+// Renames from to to, replacing an existing file of that name (same volume only).
+bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 
 // ---- processes ---------------------------------------------------------
 

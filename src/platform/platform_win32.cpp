@@ -225,14 +225,21 @@ bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t
     const BOOL ok = ::WriteFile(ToHandle(file.Get()), data, static_cast<DWORD>(size), &count,
                                 nullptr);
     written = count;
-    return ok != FALSE && written == size;
+    if (ok == FALSE) {
+        return false;
+    }
+    // A full disk takes what fits and reports success; the caller's message needs a reason.
+    if (written != size) {
+        ::SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    return true;
 }
 
 bool SeekToEnd(const File& file)
 {
-    return ::SetFilePointer(ToHandle(file.Get()), 0, nullptr, FILE_END) !=
-               INVALID_SET_FILE_POINTER ||
-           ::GetLastError() == NO_ERROR;
+    LARGE_INTEGER distance = {};
+    return ::SetFilePointerEx(ToHandle(file.Get()), distance, nullptr, FILE_END) != FALSE;
 }
 
 bool DeleteFile(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }
@@ -250,6 +257,11 @@ bool RemoveEntry(const std::u16string& path)
     FILE_DISPOSITION_INFO disposition{TRUE};
     return ::SetFileInformationByHandle(ToHandle(entry.Get()), FileDispositionInfo, &disposition,
                                         sizeof disposition) != FALSE;
+}
+
+bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
+{
+    return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 std::optional<std::vector<ProcessEntry>> SnapshotProcesses()

@@ -304,7 +304,10 @@ bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t
     return true;
 }
 
-bool SeekToEnd(const File& file) { return g_openFiles.count(file.Get()) != 0; }
+bool SeekToEnd(const File& file)
+{
+    return !g_state.failSeeks && g_openFiles.count(file.Get()) != 0;
+}
 
 bool DeleteFile(const std::u16string& path)
 {
@@ -319,6 +322,18 @@ bool RemoveEntry(const std::u16string& path)
         return false;
     }
     return g_state.links.erase(path) + g_state.files.erase(path) != 0;
+}
+
+bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
+{
+    if (g_state.files.count(from) == 0 || g_state.accessDenied.count(to) != 0) {
+        g_state.lastError = kErrorAccessDenied;
+        return false;
+    }
+    auto content = std::move(g_state.files[from]);
+    g_state.files.erase(from);
+    g_state.files[to] = std::move(content);
+    return true;
 }
 
 std::optional<std::vector<ProcessEntry>> SnapshotProcesses()

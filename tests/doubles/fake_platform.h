@@ -48,6 +48,7 @@ struct PlatformState {
     std::set<std::u16string> accessDenied;  // QueryPath answers AccessDenied; opening fails
     std::optional<std::size_t> writeLimit;  // a write takes at most this many bytes
     bool failWrites = false;
+    bool failSeeks = false;
     int openFiles = 0;
     int largestWrite = 0;
     std::vector<std::u16string> deleted;

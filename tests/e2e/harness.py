@@ -4,6 +4,7 @@ throwaway prefix and reads the message boxes it shows from Wine's relay trace.
 Environment: SERVICEPACK_BUILD_DIR (the mingw build dir) and SERVICEPACK_SOURCE_DIR.
 Needs Debian's /usr/bin/python3 for gi.repository.Libmsi (patch_summary).
 """
+import contextlib
 import dataclasses
 import fcntl
 import os
@@ -598,7 +599,7 @@ class PrefixTestCase(unittest.TestCase):
 
     @classmethod
     def required_files(cls):
-        return [SERVICEPACK, DEMO_PATCH]
+        return [SERVICEPACK, DEMO_PATCH, SERVICEPACK84]
 
     def scratch(self, name):
         """An empty directory for one test case."""
@@ -635,6 +636,24 @@ class ProductsTestCase(PrefixTestCase):
 
 def listing(directory):
     return sorted(p.name for p in Path(directory).iterdir())
+
+
+@contextlib.contextmanager
+def full_disk(test, directory, free=0, files=None):
+    """directory as a 64 KiB tmpfs holding files, then "filler" until free bytes are
+    left: a full disk. Skips the test where the run may not mount."""
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", str(directory)],
+                             capture_output=True, text=True)
+    if mounted.returncode != 0:
+        test.skipTest("cannot mount a tmpfs here: " + mounted.stderr.strip())
+    try:
+        for name, content in (files or {}).items():
+            (directory / name).write_bytes(content)
+        space = os.statvfs(directory)
+        (directory / "filler").write_bytes(bytes(space.f_bavail * space.f_frsize - free))
+        yield directory
+    finally:
+        subprocess.run(["umount", "-l", str(directory)], check=False)
 
 
 def main():

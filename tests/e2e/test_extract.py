@@ -6,7 +6,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
-from harness import DEMO_PATCH, SERVICEPACK, winpath  # noqa: E402
+from harness import DEMO_PATCH, SERVICEPACK, SERVICEPACK84, winpath  # noqa: E402
 
 
 def listing(directory):
@@ -45,6 +45,16 @@ class ExtractToGivenPath(harness.PrefixTestCase):
         self.assertNoBox(result)
         self.assertEqual(target.stat().st_size, len(self.payload))
         self.assertEqual(target.read_bytes(), self.payload)
+
+    def test_full_disk_leaves_existing_file_as_it_was(self):
+        # The 84-product patch needs two pages of the disk; none is left.
+        original = b"\x55" * 100
+        with harness.full_disk(self, self.scratch("full"), files={"out.msp": original}) as out_dir:
+            result = self.prefix.run(SERVICEPACK84, "/e", winpath(out_dir / "out.msp"))
+            self.assertEqual(result.returncode, 0)
+            self.assertNoBox(result)
+            self.assertEqual(listing(out_dir), ["filler", "out.msp"])
+            self.assertEqual((out_dir / "out.msp").read_bytes(), original)
 
     def test_path_in_missing_directory_creates_nothing(self):
         out_dir, tmp = self.scratch("missing"), self.scratch("missing_tmp")

@@ -7,12 +7,14 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
-from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, SERVICEPACK,  # noqa: E402
+from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, SERVICEPACK, SERVICEPACK84,  # noqa: E402
                      TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR, demo_products, listing, winpath)
 
 NO_PRODUCT = ("The service pack could not be installed because the expected Corvanta product "
               "could not be located on your computer.\n"
               "Make sure that you are using the correct service pack for the product.")
+FAILED = ("A problem prevented the service pack from being installed. Contact your system "
+          "administrator. \n\n Error Code: ")
 INSTALLED = {1033: ("Installation Successful", "The service pack has been successfully installed."),
              1031: ("Installation erfolgreich", "Das service pack wurde erfolgreich installiert.")}
 FILES_IN_USE = {
@@ -48,6 +50,13 @@ class NoDemoProduct(InstallTestCase):
                 self.assertBoxes(self.prefix.run(SERVICEPACK, *args, tmp=tmp), *boxes)
                 self.assertEqual(listing(tmp), [], "no log, and the temporary patch deleted")
         self.assertPatched(self.absent, state=1605)   # still unknown products
+
+    def test_full_disk_shows_its_code_and_leaves_no_partial_patch(self):
+        # One page left: the 84-product patch is written in part, the write "succeeds" short.
+        with harness.full_disk(self, self.scratch("tmp_full"), free=4096) as tmp:
+            self.assertBoxes(self.prefix.run(SERVICEPACK84, tmp=tmp),
+                             ("Installation Error", FAILED + "112", MB_ERROR))
+            self.assertEqual(listing(tmp), ["filler"])
 
 
 class BothProducts(InstallTestCase):

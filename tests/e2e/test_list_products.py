@@ -45,7 +45,9 @@ class ListProducts(harness.PrefixTestCase):
         box = self.assertListBox(result)
         self.assertEqual(box.text, patch_summary(DEMO_PATCH)[0])
         self.assertEqual((out / "copy.msp").read_bytes(), DEMO_PATCH.read_bytes())
-        self.assertEqual(sorted(p.name for p in tmp.iterdir()), ["MSP2"])
+        # /e wrote its copy under the name MSP2 beside copy.msp first.
+        self.assertEqual(sorted(p.name for p in out.iterdir()), ["copy.msp"])
+        self.assertEqual(sorted(p.name for p in tmp.iterdir()), ["MSP3"])
 
     def test_template_of_84_products(self):
         template = patch_summary(DEMO_PATCH84)[0]

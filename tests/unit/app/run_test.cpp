@@ -86,6 +86,8 @@ TEST_F(RunTest, SecondaryModesCombineWithoutInstalling)
     EXPECT_EQ(os.snapshots, 0);
 
     SetUp();
+    // /e's own temporary name beside out.msp takes MSP2, so /i reads MSP3.
+    msi.summaries[u"C:\\Temp\\MSP3"] = msi.summaries[kTempPatch];
     EXPECT_EQ(Run({u"/e", u"C:\\Work\\out.msp", u"/p", u"C:\\Work\\list.txt", u"/i"}), 0);
     EXPECT_EQ(os.files[u"C:\\Work\\out.msp"], kPayload);
     EXPECT_EQ(os.files[u"C:\\Work\\list.txt"], fake::Bytes("*****\r\nPatchSize=5\r\n\r\n"));

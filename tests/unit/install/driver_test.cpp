@@ -249,7 +249,7 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
         msi.summaries[kPatchPath].properties.erase(missing);
         AddProduct(u"{A}", u"Alpha");
         EXPECT_FALSE(RunInstall());
-        ExpectOneBox(kFailed);
+        ExpectOneBox(kFailed + u"1620");  // the package is not the patch it should be
         EXPECT_TRUE(fake::CallsStartingWith("QueryProductState").empty());
         ExpectPatchDeleted();
     }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "common/text.h"
 #include "doubles/fake_platform.h"
 
 namespace {
@@ -110,13 +113,14 @@ TEST_F(ExtractTest, MissingOrEmptyResourceCreatesNothing)
     EXPECT_TRUE(os.files.empty());
 }
 
-TEST_F(ExtractTest, GivenPathIsTruncatedAndRewritten)
+TEST_F(ExtractTest, GivenPathIsReplacedByACompleteCopy)
 {
     os.files[u"C:\\Work\\out.msp"] = std::vector<std::uint8_t>(100, 0x55);
     std::u16string path = u"C:\\Work\\out.msp";
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Work\\out.msp");
     EXPECT_EQ(os.files[path], kPayload);
+    EXPECT_EQ(os.files.size(), 1u);  // the copy it was written to has become the target
 }
 
 TEST_F(ExtractTest, GivenPathInMissingDirectoryFails)
@@ -127,13 +131,42 @@ TEST_F(ExtractTest, GivenPathInMissingDirectoryFails)
     EXPECT_TRUE(os.files.empty());
 }
 
-TEST_F(ExtractTest, ShortWriteLeavesThePartialFileClosed)
+TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndExistingFilesAlone)
 {
-    os.writeLimit = 4;
-    std::u16string path = u"C:\\Work\\out.msp";
+    const std::u16string target = u"C:\\Work\\out.msp";
+    const std::map<std::u16string, std::vector<std::uint8_t>> before = {
+        {target, std::vector<std::uint8_t>(100, 0x55)}};
+    for (const std::u16string& given : {std::u16string(), target}) {
+        SetUp();
+        os.files = before;
+        os.writeLimit = 4;  // disk full
+        std::u16string path = given;
+        EXPECT_FALSE(ExtractPatch(path));
+        EXPECT_EQ(os.lastError, 112u);
+        EXPECT_TRUE(os.files == before);
+        EXPECT_EQ(os.openFiles, 0);
+    }
+
+    SetUp();
+    os.files = before;
+    os.accessDenied.insert(target);  // cannot be replaced
+    std::u16string path = target;
     EXPECT_FALSE(ExtractPatch(path));
-    EXPECT_EQ(os.files[path].size(), 4u);
-    EXPECT_EQ(os.openFiles, 0);
+    EXPECT_TRUE(os.files == before);
+}
+
+TEST_F(ExtractTest, DirectoryWhoseEntriesCannotBeCheckedIsGivenUp)
+{
+    for (int n = 2; n < 300; ++n) {
+        os.accessDenied.insert(u"C:\\Temp\\MSP" + ToDecimal(n));
+    }
+    std::u16string path;
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_TRUE(path.empty());
+
+    os.accessDenied.clear();
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP102");  // 100 names were checked, no more
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ TEST_F(PatchListTest, DefaultNameFallsBackWhenThePatchCannotBeRead)
     EXPECT_TRUE(msi.calls.empty());
 }
 
-TEST_F(PatchListTest, MissingDirectoryOrMissingTextGives310)
+TEST_F(PatchListTest, FileThatCannotBeOpenedAtItsEndOrMissingTextGives310)
 {
     std::u16string path = u"C:\\Nowhere\\out.txt";
     EXPECT_FALSE(ExportPatchList(path));
@@ -122,6 +122,16 @@ TEST_F(PatchListTest, MissingDirectoryOrMissingTextGives310)
     ASSERT_EQ(os.boxes.size(), 1u);
     EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
     EXPECT_EQ(os.boxes[0].title, u"Installation Error");
+
+    // Not at the end of what the file holds: nothing is written over it.
+    SetUp();
+    os.files[kOut] = fake::Bytes("earlier\r\n");
+    os.failSeeks = true;
+    path = kOut;
+    EXPECT_FALSE(ExportPatchList(path));
+    EXPECT_EQ(File(kOut), fake::Bytes("earlier\r\n"));
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
 
     SetUp();
     std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"TXT"; });
