@@ -114,3 +114,9 @@ bool ExtractPatch(std::u16string& patchPath)
     platform::WriteFile(file, payload.data, payload.size, written);
     return written == payload.size;
 }
+
+bool LoadPayload(platform::ResourceBytes& payload)
+{
+    return platform::LoadResource(kPayloadType, kPayloadName, payload) ==
+           platform::ResourceResult::Found;
+}

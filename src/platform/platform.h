@@ -71,6 +71,9 @@ enum class FileDisposition {
     CreateNew,         // write-only, no sharing; fails with kErrorFileExists if present
     CreateOrTruncate,  // write-only, no sharing
     OpenOrCreate,      // read-write, others may read; for appending
+    // An existing file, read-only; others may read it but not write, rename or
+    // delete it while the handle lives.
+    ReadShareRead,
 };
 
 // An invalid File on failure, with the reason in the last-error value.
@@ -78,6 +81,8 @@ File OpenFile(const std::u16string& path, FileDisposition disposition);
 // One write request of the whole size.
 bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written);
 bool SeekToEnd(const File& file);
+// One read request; read is 0 at the end of the file.
+bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read);
 bool DeleteFile(const std::u16string& path);
 
 // ---- processes ---------------------------------------------------------

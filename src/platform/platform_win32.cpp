@@ -9,6 +9,7 @@
 #undef GetTempPath
 #undef MessageBox
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -153,6 +154,11 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         sharing = FILE_SHARE_READ;
         creation = OPEN_ALWAYS;
         break;
+    case FileDisposition::ReadShareRead:
+        access = GENERIC_READ;
+        sharing = FILE_SHARE_READ;
+        creation = OPEN_EXISTING;
+        break;
     }
     HANDLE handle = ::CreateFileW(Wide(path), access, sharing, nullptr, creation,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -181,6 +187,16 @@ bool SeekToEnd(const File& file)
     return ::SetFilePointer(ToHandle(file.Get()), 0, nullptr, FILE_END) !=
                INVALID_SET_FILE_POINTER ||
            ::GetLastError() == NO_ERROR;
+}
+
+bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read)
+{
+    DWORD count = 0;
+    const BOOL ok = ::ReadFile(ToHandle(file.Get()), data,
+                               static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD)), &count,
+                               nullptr);
+    read = count;
+    return ok != FALSE;
 }
 
 bool DeleteFile(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }

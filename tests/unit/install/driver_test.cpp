@@ -234,6 +234,47 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
     ExpectPatchDeleted();
 }
 
+TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
+{
+    using Change = void (*)(std::vector<std::uint8_t>&);
+    const std::pair<Change, std::u16string> cases[] = {
+        {[](std::vector<std::uint8_t>& bytes) { bytes.back() ^= 1; }, u"13"},
+        {[](std::vector<std::uint8_t>& bytes) { bytes.push_back(0); }, u"13"},
+        {[](std::vector<std::uint8_t>& bytes) { bytes.pop_back(); }, u"13"},
+        {nullptr, u"2"},  // removed: the check cannot open it
+    };
+    for (const auto& [change, code] : cases) {
+        SetUp();
+        AddProduct(u"{A}", u"Alpha");
+        os.beforeCreate = [&](const std::u16string& path) {
+            if (os.files.count(path) != 0 && change != nullptr) {
+                change(os.files[path]);
+            } else if (os.files.count(path) != 0) {
+                os.files.erase(path);
+            }
+        };
+        EXPECT_FALSE(RunInstall());
+        ExpectOneBox(kFailed + code);
+        EXPECT_TRUE(msi.calls.empty());
+        ExpectPatchDeleted();
+    }
+}
+
+TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
+{
+    AddProduct(u"{A}", u"Alpha");
+    int changed = 0;
+    msi.onCall = [&](const std::string&) {
+        changed += platform::OpenFile(kPatchPath, platform::FileDisposition::OpenOrCreate).Valid();
+        changed += platform::DeleteFile(kPatchPath);
+    };
+    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(msi.configureCalls.size(), 1u);
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(os.files.count(kPatchPath), 0u);
+    EXPECT_EQ(os.openFiles, 0);
+}
+
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
 {
     for (const bool quiet : {false, true}) {
