@@ -322,18 +322,13 @@ bool SeekToEnd(const File& file) { return g_openFiles.count(file.Get()) != 0; }
 
 bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read)
 {
-    read = 0;
-    const auto it = g_openFiles.find(file.Get());
-    if (it == g_openFiles.end()) {
-        g_state.lastError = 6;  // ERROR_INVALID_HANDLE
-        return false;
-    }
-    const auto& content = g_state.files[it->second.path];
-    const std::size_t position = std::min(it->second.position, content.size());
-    read = std::min(size, content.size() - position);
-    std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(position), read,
+    auto& open = g_openFiles.at(file.Get());
+    const auto& content = g_state.files[open.path];
+    open.position = std::min(open.position, content.size());
+    read = std::min(size, content.size() - open.position);
+    std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(open.position), read,
                 static_cast<std::uint8_t*>(data));
-    it->second.position = position + read;
+    open.position += read;
     return true;
 }
 

@@ -236,21 +236,19 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
 
 TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
 {
-    using Change = void (*)(std::vector<std::uint8_t>&);
-    const std::pair<Change, std::u16string> cases[] = {
-        {[](std::vector<std::uint8_t>& bytes) { bytes.back() ^= 1; }, u"13"},
-        {[](std::vector<std::uint8_t>& bytes) { bytes.push_back(0); }, u"13"},
-        {[](std::vector<std::uint8_t>& bytes) { bytes.pop_back(); }, u"13"},
-        {nullptr, u"2"},  // removed: the check cannot open it
+    using Files = decltype(fake::PlatformState::files);
+    const std::pair<void (*)(Files&), std::u16string> cases[] = {
+        {[](Files& files) { files[kPatchPath].back() ^= 1; }, u"13"},
+        {[](Files& files) { files[kPatchPath].push_back(0); }, u"13"},
+        {[](Files& files) { files[kPatchPath].pop_back(); }, u"13"},
+        {[](Files& files) { files.erase(kPatchPath); }, u"2"},  // the check cannot open it
     };
     for (const auto& [change, code] : cases) {
         SetUp();
-        AddProduct(u"{A}", u"Alpha");
-        os.beforeCreate = [&](const std::u16string& path) {
-            if (os.files.count(path) != 0 && change != nullptr) {
-                change(os.files[path]);
-            } else if (os.files.count(path) != 0) {
-                os.files.erase(path);
+        // Runs again when the written file is opened for the check.
+        os.beforeCreate = [&](const std::u16string&) {
+            if (os.files.count(kPatchPath) != 0) {
+                change(os.files);
             }
         };
         EXPECT_FALSE(RunInstall());
@@ -272,7 +270,6 @@ TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
     EXPECT_EQ(msi.configureCalls.size(), 1u);
     EXPECT_EQ(changed, 0);
     EXPECT_EQ(os.files.count(kPatchPath), 0u);
-    EXPECT_EQ(os.openFiles, 0);
 }
 
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
