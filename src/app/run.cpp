@@ -4,7 +4,7 @@
 #include "install/driver.h"
 #include "payload/extract.h"
 #include "payload/patch_list.h"
-#include "payload/summary.h"
+#include "payload/temp_patch.h"
 #include "platform/platform.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -12,12 +12,9 @@
 
 void ShowProductList()
 {
-    std::u16string patchPath;
     std::u16string productList;
-    // Either failure leaves the text empty; the box is shown all the same.
-    if (ExtractPatch(patchPath)) {
-        ReadPatchTemplate(patchPath, productList);
-    }
+    // A failure leaves the text empty; the box is shown all the same.
+    ReadEmbeddedPatchTemplate(productList);
     platform::MessageBox(productList, u"List of Products", kListBoxFlags);
 }
 

@@ -6,8 +6,8 @@
 #include "install/log_file.h"
 #include "install/version.h"
 #include "installer/installer.h"
-#include "payload/extract.h"
 #include "payload/summary.h"
+#include "payload/temp_patch.h"
 #include "platform/platform.h"
 #include "targets/selection.h"
 #include "targets/target_product.h"
@@ -80,17 +80,13 @@ bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
 
 bool RunInstall()
 {
-    std::u16string patchPath;
-    if (!ExtractPatch(patchPath)) {
+    // Held unchanged through the last installer call, deleted on every path.
+    TempPatch patch;
+    if (!patch.Create()) {
         ShowMessage(msg::kInstallFailed);
         return false;
     }
-
-    // The extracted file is ours from here on and goes on every path.
-    struct RemoveOnExit {
-        const std::u16string& path;
-        ~RemoveOnExit() { platform::DeleteFile(path); }
-    } removeOnExit{patchPath};
+    const std::u16string& patchPath = patch.Path();
 
     std::u16string patchCode;
     std::u16string productList;

@@ -151,8 +151,7 @@ bool ExtractPatch(std::u16string& patchPath)
     }
 
     platform::ResourceBytes payload;
-    if (platform::LoadResource(kPayloadType, kPayloadName, payload) !=
-        platform::ResourceResult::Found) {
+    if (!LoadPayload(payload)) {
         return false;
     }
 
@@ -177,4 +176,10 @@ bool ExtractPatch(std::u16string& patchPath)
         return false;
     }
     return true;
+}
+
+bool LoadPayload(platform::ResourceBytes& payload)
+{
+    return platform::LoadResource(kPayloadType, kPayloadName, payload) ==
+           platform::ResourceResult::Found;
 }

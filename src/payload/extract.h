@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 // Writes the embedded patch package to patchPath, or, when it is empty, to a
 // new temporary file whose name it stores in patchPath. An existing file at
 // patchPath is replaced only by a complete copy; on failure nothing written
@@ -16,3 +18,6 @@ bool MakeTempName(const std::u16string& tempPath, const std::u16string& prefix,
 
 // The number behind temporary names lives for the process; tests start it afresh.
 void ResetTempNameCounter();
+
+// The embedded patch package's bytes, mapped for the life of the process.
+bool LoadPayload(platform::ResourceBytes& payload);

@@ -2,8 +2,7 @@
 
 #include "common/file_names.h"
 #include "common/text.h"
-#include "payload/extract.h"
-#include "payload/summary.h"
+#include "payload/temp_patch.h"
 #include "platform/platform.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
@@ -44,8 +43,7 @@ bool ExportPatchList(std::u16string& patchListPath)
 {
     if (patchListPath.empty()) {
         patchListPath = kFallbackName;
-        std::u16string patchPath;
-        if (ExtractPatch(patchPath) && ReadPatchTemplate(patchPath, patchListPath)) {
+        if (ReadEmbeddedPatchTemplate(patchListPath)) {
             patchListPath = DefaultPatchListName(patchListPath);
         }
     }

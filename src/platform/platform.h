@@ -74,6 +74,9 @@ enum class FileDisposition {
     // Never written through; others may read and write it but not delete or rename
     // it. Fails with kErrorFileExists while any entry has the name, a link included.
     CreateNewHeld,
+    // An existing file, read-only; others may read it but not write, rename or
+    // delete it while the handle lives.
+    ReadShareRead,
 };
 
 // An invalid File on failure, with the reason in the last-error value.
@@ -81,6 +84,8 @@ File OpenFile(const std::u16string& path, FileDisposition disposition);
 // One write request of the whole size; a short write fails with ERROR_DISK_FULL.
 bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written);
 bool SeekToEnd(const File& file);
+// One read request; read is 0 at the end of the file.
+bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read);
 bool DeleteFile(const std::u16string& path);
 // Removes the entry itself: a file, an empty directory or a link, never what a
 // link points to. Fails where a link cannot be told from its target.

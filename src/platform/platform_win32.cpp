@@ -9,6 +9,7 @@
 #undef GetTempPath
 #undef MessageBox
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -206,6 +207,11 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         // A dangling link is an entry too, not a name to create its target under.
         flags |= FILE_FLAG_OPEN_REPARSE_POINT;
         break;
+    case FileDisposition::ReadShareRead:
+        access = GENERIC_READ;
+        sharing = FILE_SHARE_READ;
+        creation = OPEN_EXISTING;
+        break;
     }
     HANDLE handle = ::CreateFileW(Wide(path), access, sharing, nullptr, creation, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -240,6 +246,16 @@ bool SeekToEnd(const File& file)
 {
     LARGE_INTEGER distance = {};
     return ::SetFilePointerEx(ToHandle(file.Get()), distance, nullptr, FILE_END) != FALSE;
+}
+
+bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read)
+{
+    DWORD count = 0;
+    const BOOL ok = ::ReadFile(ToHandle(file.Get()), data,
+                               static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD)), &count,
+                               nullptr);
+    read = count;
+    return ok != FALSE;
 }
 
 bool DeleteFile(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }

@@ -10,7 +10,12 @@ namespace fake {
 namespace {
 
 PlatformState g_state;
-std::map<std::intptr_t, std::u16string> g_openFiles;
+struct OpenFileEntry {
+    std::u16string path;
+    platform::FileDisposition disposition;
+    std::size_t position = 0;
+};
+std::map<std::intptr_t, OpenFileEntry> g_openFiles;
 std::intptr_t g_nextHandle = 100;
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
@@ -37,6 +42,17 @@ bool ParentExists(const std::u16string& path)
     }
     const std::u16string parent = pos == 0 ? u"\\" : path.substr(0, pos);
     return DirectoryExists(parent) || DirectoryExists(parent + u"\\");
+}
+
+// As Windows decides sharing for these dispositions: only readers that share
+// reading coexist, and no handle allows deletion.
+bool InUse(const std::u16string& path, std::optional<platform::FileDisposition> disposition)
+{
+    constexpr auto kReader = platform::FileDisposition::ReadShareRead;
+    return std::any_of(g_openFiles.begin(), g_openFiles.end(), [&](const auto& open) {
+        return open.second.path == path &&
+               (disposition != kReader || open.second.disposition != kReader);
+    });
 }
 
 const Resource* Find(const std::u16string& type, const std::u16string& name,
@@ -153,7 +169,7 @@ std::map<unsigned, std::u16string> ReadStringTableFile(const std::string& path,
 bool IsOpen(const std::u16string& path)
 {
     return std::any_of(g_openFiles.begin(), g_openFiles.end(),
-                       [&](const auto& open) { return open.second == path; });
+                       [&](const auto& open) { return open.second.path == path; });
 }
 
 std::vector<std::uint8_t> Bytes(const std::string& text)
@@ -257,6 +273,10 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         return File();
     }
     const bool exists = g_state.files.count(path) != 0;
+    if (exists && disposition != FileDisposition::CreateNew && fake::InUse(path, disposition)) {
+        g_state.lastError = fake::kErrorSharingViolation;
+        return File();
+    }
     switch (disposition) {
     case FileDisposition::CreateNewHeld:
         if (g_state.links.count(path) != 0) {
@@ -277,9 +297,15 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
     case FileDisposition::OpenOrCreate:
         g_state.files[path];
         break;
+    case FileDisposition::ReadShareRead:
+        if (!exists) {
+            g_state.lastError = 2;  // ERROR_FILE_NOT_FOUND
+            return File();
+        }
+        break;
     }
     const std::intptr_t handle = fake::g_nextHandle++;
-    g_openFiles[handle] = path;
+    g_openFiles[handle] = {path, disposition};
     ++g_state.openFiles;
     return File(handle);
 }
@@ -294,7 +320,7 @@ bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t
     }
     written = g_state.writeLimit ? std::min(size, *g_state.writeLimit) : size;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    auto& content = g_state.files[it->second];
+    auto& content = g_state.files[it->second.path];
     content.insert(content.end(), bytes, bytes + written);
     g_state.largestWrite = std::max(g_state.largestWrite, static_cast<int>(size));
     if (written < size) {
@@ -309,9 +335,25 @@ bool SeekToEnd(const File& file)
     return !g_state.failSeeks && g_openFiles.count(file.Get()) != 0;
 }
 
+bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read)
+{
+    auto& open = g_openFiles.at(file.Get());
+    const auto& content = g_state.files[open.path];
+    open.position = std::min(open.position, content.size());
+    read = std::min(size, content.size() - open.position);
+    std::copy_n(content.begin() + static_cast<std::ptrdiff_t>(open.position), read,
+                static_cast<std::uint8_t*>(data));
+    open.position += read;
+    return true;
+}
+
 bool DeleteFile(const std::u16string& path)
 {
     g_state.deleted.push_back(path);
+    if (fake::InUse(path, std::nullopt)) {
+        g_state.lastError = fake::kErrorSharingViolation;
+        return false;
+    }
     return g_state.files.erase(path) != 0;
 }
 

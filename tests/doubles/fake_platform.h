@@ -16,6 +16,8 @@
 
 namespace fake {
 
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
+
 struct Resource {
     std::u16string type;
     std::u16string name;
@@ -51,10 +53,11 @@ struct PlatformState {
     bool failSeeks = false;
     int openFiles = 0;
     int largestWrite = 0;
-    std::vector<std::u16string> deleted;
+    std::vector<std::u16string> deleted;  // every attempt, refused ones too
     // Link -> target; only RemoveEntry and CreateNewHeld look at links.
     std::map<std::u16string, std::u16string> links;
-    // Runs between the existence check and the creation of a name, to plant a file.
+    // Runs at the start of every open: plants a file between the existence check
+    // and the creation of a name, or changes one before it is opened again.
     std::function<void(const std::u16string&)> beforeCreate;
 
     std::optional<std::vector<platform::ProcessEntry>> processes =

@@ -44,6 +44,7 @@ class ExportPatchList(harness.PrefixTestCase):
         self.assertNoBox(result)
         self.assertEqual(listing(cwd), [name])
         self.assertEqual((cwd / name).read_bytes(), exported(TEXT_206))
+        self.assertEqual(listing(tmp), [], "the patch copy read for the name is deleted")
 
     def test_texts_in_order_of_their_ids(self):
         cwd = self.scratch("two_texts")

@@ -10,7 +10,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, MB_RETRY_CANCEL_ERROR,  # noqa: E402
-                     SERVICEPACK, Xvfb, listing)
+                     SERVICEPACK, Xvfb, listing, winpath)
 
 BOTH = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
 ERROR_TITLE = "Installation Error"
@@ -28,7 +28,8 @@ class WatchedAppTestCase(harness.ProductsTestCase):
 
     @classmethod
     def required_files(cls):
-        return super().required_files() + [BUILD_DIR / "sleeper.exe", BUILD_DIR / "processes.exe"]
+        return super().required_files() + [BUILD_DIR / f"{name}.exe"
+                                           for name in ("sleeper", "processes", "tamper")]
 
     def start_watched(self, name="plrx.exe"):
         """A process of that name, listed by the time this returns; ended at cleanup."""
@@ -101,9 +102,13 @@ class CancelOnScreen(WatchedAppTestCase):
         with Xvfb(self.prefix) as screen:
             self.start_watched()
             run = self.prefix.launch(SERVICEPACK, tmp=tmp)
-            screen.answer(ERROR_TITLE, "Escape")
+            window = screen.wait_window(ERROR_TITLE)
+            # Meanwhile another process of the user can neither rewrite nor delete the patch.
+            tampered = self.prefix.tool("tamper", winpath(tmp / "MSP2"))
+            screen.press(window, "Escape")
             screen.answer(ERROR_TITLE, "Return")
             result = run.finish(60)
+        self.assertEqual(tampered, ["write=32", "delete=32"])
         self.assertBoxSequence(result, [
             (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, IDCANCEL),
             (ERROR_TITLE, FAILED, MB_ERROR, IDOK)])

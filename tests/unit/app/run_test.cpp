@@ -54,8 +54,7 @@ TEST_F(RunTest, ListModeShowsTheTemplateEvenWhenQuiet)
         EXPECT_EQ(os.boxes[0].text, kTemplate);
         EXPECT_EQ(os.boxes[0].title, u"List of Products");
         EXPECT_EQ(os.boxes[0].flags, kListBoxFlags);
-        EXPECT_EQ(os.files.count(kTempPatch), 1u);  // left in place
-        EXPECT_TRUE(os.deleted.empty());
+        EXPECT_EQ(os.files.count(kTempPatch), 0u);  // read, then deleted
         EXPECT_TRUE(msi.configureCalls.empty());
         EXPECT_EQ(os.module, &module);
     }
@@ -68,6 +67,7 @@ TEST_F(RunTest, ListModeShowsAnEmptyTextWhenThePatchCannotBeRead)
     ASSERT_EQ(os.boxes.size(), 1u);
     EXPECT_EQ(os.boxes[0].text, u"");
     EXPECT_EQ(os.boxes[0].title, u"List of Products");
+    EXPECT_EQ(os.files.count(kTempPatch), 0u);
 
     SetUp();
     std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"MSP"; });

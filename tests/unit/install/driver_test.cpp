@@ -255,6 +255,44 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
     }
 }
 
+TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
+{
+    using Files = decltype(fake::PlatformState::files);
+    const std::pair<void (*)(Files&), std::u16string> cases[] = {
+        {[](Files& files) { files[kPatchPath].back() ^= 1; }, u"13"},
+        {[](Files& files) { files[kPatchPath].push_back(0); }, u"13"},
+        {[](Files& files) { files[kPatchPath].pop_back(); }, u"13"},
+        {[](Files& files) { files.erase(kPatchPath); }, u"2"},  // the check cannot open it
+    };
+    for (const auto& [change, code] : cases) {
+        SetUp();
+        // Runs again when the written file is opened for the check.
+        os.beforeCreate = [&](const std::u16string&) {
+            if (os.files.count(kPatchPath) != 0) {
+                change(os.files);
+            }
+        };
+        EXPECT_FALSE(RunInstall());
+        ExpectOneBox(kFailed + code);
+        EXPECT_TRUE(msi.calls.empty());
+        ExpectPatchDeleted();
+    }
+}
+
+TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
+{
+    AddProduct(u"{A}", u"Alpha");
+    int changed = 0;
+    msi.onCall = [&](const std::string&) {
+        changed += platform::OpenFile(kPatchPath, platform::FileDisposition::OpenOrCreate).Valid();
+        changed += platform::DeleteFile(kPatchPath);
+    };
+    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(msi.configureCalls.size(), 1u);
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(os.files.count(kPatchPath), 0u);
+}
+
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
 {
     for (const bool quiet : {false, true}) {

@@ -83,6 +83,7 @@ TEST_F(PatchListTest, DefaultNameComesFromTheTemplate)
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(path, u"patchlist9B1D.txt");
     EXPECT_EQ(File(path), fake::Bytes(Entry(kText206)));
+    EXPECT_EQ(os.files.count(u"C:\\Temp\\MSP2"), 0u);  // the copy read for the name
 
     const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"ab-cd:{1234-WXYZ-5}", u"patchlistWXYZ.txt"},  // only what follows the ":" is searched
@@ -104,6 +105,7 @@ TEST_F(PatchListTest, DefaultNameFallsBackWhenThePatchCannotBeRead)
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(path, u"patchlist.txt");
     EXPECT_EQ(File(path), fake::Bytes(Entry(kText206)));
+    EXPECT_EQ(os.files.count(u"C:\\Temp\\MSP2"), 0u);
 
     SetUp();
     ScriptTemplate(u"{6F1E2C3A-9B1D-4E55}");

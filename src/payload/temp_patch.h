@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+// The embedded patch in a new temporary file, held open for reading only so
+// that no other process can change, rename or delete it while the installer
+// reads it by name. Going out of scope closes the handle and deletes the file.
+class TempPatch {
+public:
+    TempPatch() = default;
+    ~TempPatch();
+    TempPatch(const TempPatch&) = delete;
+    TempPatch& operator=(const TempPatch&) = delete;
+
+    // Writes the copy, holds it and checks it byte for byte against the
+    // payload; false, with the reason in the last-error value, if any step fails.
+    bool Create();
+    const std::u16string& Path() const { return path_; }
+
+private:
+    std::u16string path_;  // empty until extraction made a file of ours
+    platform::File held_;
+};
+
+// The target-product list of the embedded patch, read through a TempPatch that
+// is gone on return. productList is replaced only on success.
+bool ReadEmbeddedPatchTemplate(std::u16string& productList);
