@@ -76,7 +76,8 @@ function(servicepack_add_executable target output_name patch texts)
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/resources)
     target_link_libraries(${target} PRIVATE servicepack_core)
     # Page-aligned sections let the loader map the payload instead of reading it.
-    target_link_options(${target} PRIVATE -municode -static -s
+    # No link timestamp, so two builds of the same inputs are the same bytes.
+    target_link_options(${target} PRIVATE -municode -static -s -Wl,--no-insert-timestamp
         -Wl,--file-alignment,4096 -Wl,--section-alignment,4096)
     target_compile_options(${target} PRIVATE -municode)
 endfunction()
@@ -101,6 +102,7 @@ else()
 endif()
 
 servicepack_add_executable(servicepack servicepack "${PATCH_PACKAGE_ABS}" "${PATCH_LIST_ABS}")
+include(${CMAKE_SOURCE_DIR}/cmake/sign.cmake)
 
 # Test-only variants: an 84-product template, and two patch-list texts.
 servicepack_add_executable(servicepack_84 servicepack84 ${DEMO_DIR}/demo84.msp
