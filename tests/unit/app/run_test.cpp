@@ -75,6 +75,19 @@ TEST_F(RunTest, ListModeShowsAnEmptyTextWhenThePatchCannotBeRead)
     ASSERT_EQ(os.boxes.size(), 1u);
     EXPECT_EQ(os.boxes[0].text, u"");
     EXPECT_TRUE(msi.calls.empty());
+
+    // A copy changed after it was written is not read.
+    SetUp();
+    os.beforeCreate = [&](const std::u16string& path) {
+        if (os.files.count(path) != 0) {
+            os.files[path].back() ^= 1;
+        }
+    };
+    EXPECT_EQ(Run({u"/i"}), 0);
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].text, u"");
+    EXPECT_TRUE(msi.calls.empty());
+    EXPECT_EQ(os.files.count(kTempPatch), 0u);
 }
 
 TEST_F(RunTest, SecondaryModesCombineWithoutInstalling)

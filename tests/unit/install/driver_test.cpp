@@ -136,6 +136,9 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
         EXPECT_EQ(Configured(), Codes{u"{A}"});
         ExpectOneBox(text);
         ExpectPatchDeleted();
+        // Logging and the UI level are process-wide: set back after a failure too.
+        EXPECT_EQ(msi.logCalls.back().mode, installer::kLogModeOff);
+        EXPECT_EQ(msi.uiLevel, 1);
     }
 }
 
@@ -218,6 +221,8 @@ TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
         // 306 names the product passed over, though selection looked at Beta last.
         {u"13.3.0.5", nullptr, 0, {}, u"Your version of Alpha is up-to-date", 1033, true},
         {u"13.3.0.5", u"5.0", 1603, {u"{B}"}, u"Das service pack konnte", 1031, false},
+        // A failure after a success: no 301.
+        {u"5.0", u"5.0", 1603, {u"{A}", u"{B}"}, u"Das service pack konnte", 1031, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.box));

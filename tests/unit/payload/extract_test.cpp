@@ -123,11 +123,19 @@ TEST_F(ExtractTest, GivenPathIsReplacedByACompleteCopy)
     EXPECT_EQ(os.files.size(), 1u);  // the copy it was written to has become the target
 }
 
-TEST_F(ExtractTest, GivenPathInMissingDirectoryFails)
+TEST_F(ExtractTest, FileThatCannotBeOpenedFails)
 {
     std::u16string path = u"C:\\Nowhere\\out.msp";
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Nowhere\\out.msp");
+    EXPECT_TRUE(os.files.empty());
+
+    // Only a name someone else took is worth another try.
+    SetUp();
+    os.beforeCreate = [&](const std::u16string& name) { os.accessDenied.insert(name); };
+    path.clear();
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP2");
     EXPECT_TRUE(os.files.empty());
 }
 

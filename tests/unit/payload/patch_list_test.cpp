@@ -106,6 +106,7 @@ TEST_F(PatchListTest, DefaultNameFallsBackWhenThePatchCannotBeRead)
     EXPECT_EQ(path, u"patchlist.txt");
     EXPECT_EQ(File(path), fake::Bytes(Entry(kText206)));
     EXPECT_EQ(os.files.count(u"C:\\Temp\\MSP2"), 0u);
+    EXPECT_TRUE(os.boxes.empty());
 
     SetUp();
     ScriptTemplate(u"{6F1E2C3A-9B1D-4E55}");
@@ -114,6 +115,7 @@ TEST_F(PatchListTest, DefaultNameFallsBackWhenThePatchCannotBeRead)
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(path, u"patchlist.txt");
     EXPECT_TRUE(msi.calls.empty());
+    EXPECT_TRUE(os.boxes.empty());
 }
 
 TEST_F(PatchListTest, FileThatCannotBeOpenedAtItsEndOrMissingTextGives310)

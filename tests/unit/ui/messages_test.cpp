@@ -155,6 +155,11 @@ TEST_F(Messages, EnglishFailureShowsTheCallersErrorCode)
     EXPECT_EQ(box.title, u"Installation Error");
     EXPECT_EQ(box.flags, 0x50010u);
     EXPECT_EQ(fake::Platform().lastErrorReads, 1);
+
+    // A box that could not be shown is not tried again; its answer is passed on.
+    fake::Platform().answers = {0};
+    EXPECT_EQ(ShowMessage(msg::kInstallFailed), 0);
+    EXPECT_EQ(fake::Platform().boxes.size(), 2u);
 }
 
 TEST_F(Messages, ErrorCodeIsReadBeforeTheLookupCanChangeIt)

@@ -121,6 +121,18 @@ TEST_F(RunningApps, FailedSnapshotCountsAsRunning)
     EXPECT_EQ(Boxes()[1].text, kModelaraText);
 }
 
+TEST_F(RunningApps, LanguageWithoutTheTextsStillAsks)
+{
+    fake::AddStringTable(1028, {{msg::kFilesInUse, u"x"}});
+    fake::Platform().threadLocale = 1028;
+    Run({u"plrx.exe"});
+    Answer({kAnswerCancel});
+    EXPECT_FALSE(CheckRunningApplications());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, u"");
+    EXPECT_EQ(Boxes()[0].title, u"");
+}
+
 TEST_F(RunningApps, MatchesWholeNamesWithoutRegardToCase)
 {
     Run({u"PLRX.EXE"});
