@@ -1,5 +1,9 @@
 # Windows build: the real executable with its resources; end-to-end tests run it under Wine.
 enable_language(RC)
+# Neither checkout nor build directory may leak into the executable.
+set(PATH_MAPS -ffile-prefix-map=${CMAKE_BINARY_DIR}/= -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+target_compile_options(servicepack_core PRIVATE ${PATH_MAPS})
+add_compile_options(${PATH_MAPS})
 enable_testing()
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # libmsi's Python binding is installed for Debian's own interpreter only.
