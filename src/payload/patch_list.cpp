@@ -41,6 +41,10 @@ std::u16string DefaultPatchListName(const std::u16string& productList)
 
 bool ExportPatchList(std::u16string& patchListPath)
 {
+    // Our own name in a directory others can write may be a link planted to have
+    // us append to a file they cannot; a path the user typed is theirs to choose.
+    const auto disposition = patchListPath.empty() ? platform::FileDisposition::OpenOrCreateOwnName
+                                                   : platform::FileDisposition::OpenOrCreate;
     if (patchListPath.empty()) {
         patchListPath = kFallbackName;
         if (ReadEmbeddedPatchTemplate(patchListPath)) {
@@ -48,8 +52,7 @@ bool ExportPatchList(std::u16string& patchListPath)
         }
     }
 
-    const platform::File file =
-        platform::OpenFile(patchListPath, platform::FileDisposition::OpenOrCreate);
+    const platform::File file = platform::OpenFile(patchListPath, disposition);
     // Texts written anywhere but the end would overwrite what the file holds.
     if (!file || !platform::SeekToEnd(file)) {
         ShowMessage(msg::kNeedPatchList);

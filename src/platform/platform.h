@@ -67,12 +67,18 @@ struct FileTraits {
 };
 using File = UniqueHandle<FileTraits>;
 
+// The dispositions that create a new entry, and OpenOrCreateOwnName, never follow
+// a link: a link counts as a name that is taken.
 enum class FileDisposition {
-    CreateNew,         // write-only, no sharing; fails with kErrorFileExists if present
+    // Write-only, no sharing; fails with kErrorFileExists while any entry has the name.
+    CreateNew,
     CreateOrTruncate,  // write-only, no sharing
     OpenOrCreate,      // read-write, others may read; for appending
+    // As OpenOrCreate, for a name the program chose in a directory others can write:
+    // fails with kErrorAccessDenied when the name is a link or the file has another name.
+    OpenOrCreateOwnName,
     // Never written through; others may read and write it but not delete or rename
-    // it. Fails with kErrorFileExists while any entry has the name, a link included.
+    // it. Fails as CreateNew does.
     CreateNewHeld,
     // An existing file, read-only; others may read it but not write, rename or
     // delete it while the handle lives.

@@ -117,6 +117,16 @@ bool IsEntryAt(const File& entry, const std::u16string& path)
            CSTR_EQUAL;
 }
 
+// Neither a link nor a file that is also known by a name elsewhere, which may
+// be one the user could not write to.
+bool HasOnlyThisName(const File& file)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return ::GetFileInformationByHandle(ToHandle(file.Get()), &info) != FALSE &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+           info.nNumberOfLinks == 1;
+}
+
 }  // namespace
 
 void SetModuleHandle(void* module) { g_module = static_cast<HMODULE>(module); }
@@ -194,6 +204,7 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         creation = CREATE_ALWAYS;
         break;
     case FileDisposition::OpenOrCreate:
+    case FileDisposition::OpenOrCreateOwnName:
         access = GENERIC_READ | GENERIC_WRITE;
         sharing = FILE_SHARE_READ;
         creation = OPEN_ALWAYS;
@@ -204,8 +215,6 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         access = FILE_APPEND_DATA;
         sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
         creation = CREATE_NEW;
-        // A dangling link is an entry too, not a name to create its target under.
-        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
         break;
     case FileDisposition::ReadShareRead:
         access = GENERIC_READ;
@@ -213,11 +222,18 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         creation = OPEN_EXISTING;
         break;
     }
-    HANDLE handle = ::CreateFileW(Wide(path), access, sharing, nullptr, creation, flags, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return File();
+    // A link is an entry of its own, not a way to its target: CREATE_NEW on a
+    // dangling one would create the target, wherever it is.
+    if (creation == CREATE_NEW || disposition == FileDisposition::OpenOrCreateOwnName) {
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
     }
-    return File(reinterpret_cast<std::intptr_t>(handle));
+    File file(reinterpret_cast<std::intptr_t>(
+        ::CreateFileW(Wide(path), access, sharing, nullptr, creation, flags, nullptr)));
+    if (file && disposition == FileDisposition::OpenOrCreateOwnName && !HasOnlyThisName(file)) {
+        file.Reset();
+        ::SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return file;
 }
 
 bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written)

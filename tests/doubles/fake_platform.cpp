@@ -18,6 +18,12 @@ struct OpenFileEntry {
 std::map<std::intptr_t, OpenFileEntry> g_openFiles;
 std::intptr_t g_nextHandle = 100;
 
+const std::u16string& Followed(const std::u16string& path)
+{
+    const auto link = g_state.links.find(path);
+    return link == g_state.links.end() ? path : link->second;
+}
+
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
 std::u16string WithoutTrailingSeparator(const std::u16string& path)
@@ -241,8 +247,9 @@ std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUn
     return length;
 }
 
-PathState QueryPath(const std::u16string& path)
+PathState QueryPath(const std::u16string& linkOrPath)
 {
+    const std::u16string& path = fake::Followed(linkOrPath);
     if (g_state.accessDenied.count(path) != 0) {
         return PathState::AccessDenied;
     }
@@ -259,11 +266,15 @@ void FileTraits::Close(Handle handle)
     }
 }
 
-File OpenFile(const std::u16string& path, FileDisposition disposition)
+File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
 {
     if (g_state.beforeCreate) {
-        g_state.beforeCreate(path);
+        g_state.beforeCreate(linkOrPath);
     }
+    const bool entryItself = disposition == FileDisposition::CreateNew ||
+                             disposition == FileDisposition::CreateNewHeld ||
+                             disposition == FileDisposition::OpenOrCreateOwnName;
+    const std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
     if (g_state.accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
         g_state.lastError = kErrorAccessDenied;
         return File();
@@ -273,17 +284,18 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         return File();
     }
     const bool exists = g_state.files.count(path) != 0;
+    if (entryItself && g_state.links.count(path) != 0) {
+        g_state.lastError = disposition == FileDisposition::OpenOrCreateOwnName
+                                ? kErrorAccessDenied
+                                : kErrorFileExists;
+        return File();
+    }
     if (exists && disposition != FileDisposition::CreateNew && fake::InUse(path, disposition)) {
         g_state.lastError = fake::kErrorSharingViolation;
         return File();
     }
     switch (disposition) {
     case FileDisposition::CreateNewHeld:
-        if (g_state.links.count(path) != 0) {
-            g_state.lastError = kErrorFileExists;
-            return File();
-        }
-        [[fallthrough]];
     case FileDisposition::CreateNew:
         if (exists) {
             g_state.lastError = kErrorFileExists;
@@ -294,6 +306,12 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
     case FileDisposition::CreateOrTruncate:
         g_state.files[path].clear();
         break;
+    case FileDisposition::OpenOrCreateOwnName:
+        if (g_state.multiplyLinked.count(path) != 0) {
+            g_state.lastError = kErrorAccessDenied;
+            return File();
+        }
+        [[fallthrough]];
     case FileDisposition::OpenOrCreate:
         g_state.files[path];
         break;

@@ -54,8 +54,10 @@ struct PlatformState {
     int openFiles = 0;
     int largestWrite = 0;
     std::vector<std::u16string> deleted;  // every attempt, refused ones too
-    // Link -> target; only RemoveEntry and CreateNewHeld look at links.
+    // Link -> target. Opens and QueryPath follow a link, except the dispositions
+    // that take the entry itself; RemoveEntry removes the link.
     std::map<std::u16string, std::u16string> links;
+    std::set<std::u16string> multiplyLinked;  // files that have another name too
     // Runs at the start of every open: plants a file between the existence check
     // and the creation of a name, or changes one before it is opened again.
     std::function<void(const std::u16string&)> beforeCreate;

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
 """/p under Wine: the embedded patch-list texts appended to a file, byte for byte."""
+import os
 import sys
 from pathlib import Path
 
@@ -11,6 +12,8 @@ from harness import (DEMO_PATCH, DEMO_PATCH84, MB_ERROR, MB_LIST_OF_PRODUCTS,  #
 SEPARATOR = b"*****\r\n"
 TEXT_206 = SOURCE_DIR / "demo" / "patchlist.txt"
 TEXT_207 = SOURCE_DIR / "tests" / "e2e" / "data" / "patchlist2.txt"
+NEED_PATCH_LIST = ("You must supply a patch list with the command line to install this "
+                   "service pack installation.")
 
 
 def exported(*texts):
@@ -46,6 +49,15 @@ class ExportPatchList(harness.PrefixTestCase):
         self.assertEqual((cwd / name).read_bytes(), exported(TEXT_206))
         self.assertEqual(listing(tmp), [], "the patch copy read for the name is deleted")
 
+    def test_default_name_that_is_a_hard_link_is_left_alone(self):
+        # Another name of a file elsewhere, planted where the default name goes.
+        cwd, tmp, elsewhere = (self.scratch(n) for n in ("hardlink", "hardlink_tmp", "system"))
+        (elsewhere / "win.ini").write_bytes(b"[fonts]\r\n")
+        os.link(elsewhere / "win.ini", cwd / "patchlist5C1B.txt")
+        result = self.prefix.run(SERVICEPACK, "/p", tmp=tmp, cwd=cwd)
+        self.assertBoxes(result, ("Installation Error", NEED_PATCH_LIST, MB_ERROR))
+        self.assertEqual((elsewhere / "win.ini").read_bytes(), b"[fonts]\r\n")
+
     def test_texts_in_order_of_their_ids(self):
         cwd = self.scratch("two_texts")
         result = self.prefix.run(SERVICEPACK84, "/p", winpath(cwd / "list.txt"))
@@ -63,9 +75,7 @@ class ExportPatchList(harness.PrefixTestCase):
     def test_file_that_cannot_be_created_gives_message_310(self):
         cwd = self.scratch("unwritable")
         result = self.prefix.run(SERVICEPACK, "/p", winpath(cwd / "no such dir" / "out.txt"))
-        self.assertBoxes(result, ("Installation Error", "You must supply a patch list with the "
-                                  "command line to install this service pack installation.",
-                                  MB_ERROR))
+        self.assertBoxes(result, ("Installation Error", NEED_PATCH_LIST, MB_ERROR))
         self.assertEqual(listing(cwd), [])
 
 

@@ -45,10 +45,14 @@ TEST_F(ExtractTest, ExistingNamesAreSkipped)
     os.files[u"C:\\Temp\\MSP2"] = {9};
     os.directories.insert(u"C:\\Temp\\MSP3");
     os.accessDenied.insert(u"C:\\Temp\\MSP4");
+    // A dangling link looks missing to the check; creating through it would make its target.
+    os.directories.insert(u"C:\\Windows");
+    os.links[u"C:\\Temp\\MSP5"] = u"C:\\Windows\\evil.dll";
     std::u16string path;
     ASSERT_TRUE(ExtractPatch(path));
-    EXPECT_EQ(path, u"C:\\Temp\\MSP5");
+    EXPECT_EQ(path, u"C:\\Temp\\MSP6");
     EXPECT_EQ(os.files[u"C:\\Temp\\MSP2"], std::vector<std::uint8_t>{9});
+    EXPECT_EQ(os.files.count(u"C:\\Windows\\evil.dll"), 0u);
 }
 
 TEST_F(ExtractTest, DirectoryFallsBackFromTmpToTempToRootToCurrent)

@@ -146,6 +146,33 @@ TEST_F(PatchListTest, FileThatCannotBeOpenedAtItsEndOrMissingTextGives310)
     EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
 }
 
+TEST_F(PatchListTest, DefaultNameThatIsALinkOrHasAnotherNameIsNotWrittenThrough)
+{
+    // Anyone may plant these in the current directory; a typed path is the user's choice.
+    const std::u16string system = u"C:\\Windows\\win.ini";
+    for (const std::u16string typed : {u"", u"C:\\Work\\out.txt"}) {
+        SetUp();
+        ScriptTemplate(u"{6F1E2C3A-9B1D-4E55}");
+        os.directories.insert(u"C:\\Windows");
+        os.files[system] = fake::Bytes("[fonts]");
+        os.links[typed.empty() ? u"patchlist9B1D.txt" : typed] = system;
+        std::u16string path = typed;
+        EXPECT_EQ(ExportPatchList(path), !typed.empty());
+        const std::string appended = typed.empty() ? "" : Entry(kText206);
+        EXPECT_EQ(File(system), fake::Bytes("[fonts]" + appended));
+        EXPECT_EQ(os.boxes.size(), typed.empty() ? 1u : 0u);
+    }
+
+    SetUp();  // a hard link: the fallback name, another name of a system file
+    os.files[u"patchlist.txt"] = fake::Bytes("[fonts]");
+    os.multiplyLinked.insert(u"patchlist.txt");
+    std::u16string path;
+    EXPECT_FALSE(ExportPatchList(path));
+    EXPECT_EQ(File(u"patchlist.txt"), fake::Bytes("[fonts]"));
+    ASSERT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
+}
+
 TEST_F(PatchListTest, UnloadableTextStopsTheExportWith300)
 {
     for (const bool empty : {true, false}) {
