@@ -126,12 +126,6 @@ bool WriteAll(platform::File file, const platform::ResourceBytes& payload)
 
 void ResetTempNameCounter() { g_tempNameCounter = 1; }
 
-bool MakeTempName(const std::u16string& tempPath, const std::u16string& prefix,
-                  std::u16string& name)
-{
-    return NextFreeName(TempNameBase(tempPath, prefix), name);
-}
-
 bool ExtractPatch(std::u16string& patchPath)
 {
     const bool generated = patchPath.empty();

@@ -10,12 +10,6 @@
 // stays behind and the last error holds the reason.
 bool ExtractPatch(std::u16string& patchPath);
 
-// A name "<dir>\<prefix><n>" that no file or directory has yet, in the
-// temporary directory of choice; false when none can be made, also when 100
-// checks in a row are refused.
-bool MakeTempName(const std::u16string& tempPath, const std::u16string& prefix,
-                  std::u16string& name);
-
 // The number behind temporary names lives for the process; tests start it afresh.
 void ResetTempNameCounter();
 
