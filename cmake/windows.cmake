@@ -49,9 +49,10 @@ add_custom_target(demo_patches ALL DEPENDS ${DEMO_DIR}/demo.msp ${DEMO_DIR}/demo
 
 include(${CMAKE_SOURCE_DIR}/cmake/check_patch.cmake)
 
+file(GLOB WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32_*.cpp)
 set(WIN32_EDGE_SOURCES
     ${CMAKE_SOURCE_DIR}/src/app/main.cpp
-    ${CMAKE_SOURCE_DIR}/src/platform/platform_win32.cpp
+    ${WIN32_PLATFORM_SOURCES}
     ${CMAKE_SOURCE_DIR}/src/installer/installer_msi.cpp)
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/src/resources/*.rc

@@ -1,6 +1,6 @@
 #pragma once
 
-// The operating-system boundary. platform_win32.cpp implements it on Windows;
+// The operating-system boundary. The win32_*.cpp files implement it on Windows;
 // tests link a scriptable double instead. Texts are UTF-16 throughout.
 
 #include <cstddef>

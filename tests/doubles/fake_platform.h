@@ -1,7 +1,7 @@
 #pragma once
 
 // Scriptable stand-in for the operating system, linked into the unit tests in
-// place of platform_win32.cpp. Files live in memory; boxes are recorded.
+// place of the win32_*.cpp files. Files live in memory; boxes are recorded.
 
 #include <cstdint>
 #include <deque>
