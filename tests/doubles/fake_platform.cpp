@@ -304,9 +304,12 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
     if (g_state.beforeCreate) {
         g_state.beforeCreate(linkOrPath);
     }
-    const bool entryItself = disposition == FileDisposition::CreateNew ||
-                             disposition == FileDisposition::CreateNewHeld ||
-                             disposition == FileDisposition::OpenOrCreateOwnName;
+    const bool throughLink = g_state.linksLookLikeFiles &&
+                             disposition == FileDisposition::OpenOrCreateOwnName &&
+                             g_state.files.count(fake::Followed(linkOrPath)) != 0;
+    const bool entryItself = !throughLink && (disposition == FileDisposition::CreateNew ||
+                                              disposition == FileDisposition::CreateNewHeld ||
+                                              disposition == FileDisposition::OpenOrCreateOwnName);
     const std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
     if (g_state.accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
         g_state.lastError = kErrorAccessDenied;
@@ -317,19 +320,6 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         return File();
     }
     const bool exists = g_state.files.count(path) != 0;
-    if (g_state.linksLookLikeFiles && disposition == FileDisposition::OpenOrCreateOwnName &&
-        g_state.links.count(path) != 0) {
-        // Opened as its target if that exists; a dangling one is neither opened nor created.
-        if (g_state.files.count(fake::Followed(path)) == 0) {
-            g_state.lastError = kErrorAccessDenied;
-            return File();
-        }
-        const std::intptr_t handle = fake::g_nextHandle++;
-        g_openFiles[handle] = {fake::Followed(path), disposition};
-        ++g_state.openFiles;
-        g_state.lastError = kErrorAlreadyExists;
-        return File(handle);
-    }
     if (entryItself && g_state.links.count(path) != 0) {
         g_state.lastError = disposition == FileDisposition::OpenOrCreateOwnName
                                 ? kErrorAccessDenied

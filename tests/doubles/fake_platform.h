@@ -58,8 +58,8 @@ struct PlatformState {
     // that take the entry itself; RemoveEntry removes the link. Final paths follow
     // every link on the way, folder links included.
     std::map<std::u16string, std::u16string> links;
-    // As where links are not reparse points (Wine): OpenOrCreateOwnName opens an
-    // existing target and refuses a dangling link.
+    // As where links are not reparse points (Wine): OpenOrCreateOwnName opens the
+    // existing target of a link.
     bool linksLookLikeFiles = false;
     bool localSystem = false;
     std::set<std::u16string> multiplyLinked;  // files that have another name too
