@@ -31,8 +31,8 @@ std::u16string ChooseTempDirectory(const std::u16string& tempPath)
 {
     // LocalSystem's TMP may be anyone's; its temporary directory is its own.
     std::u16string tmp;
-    if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) && !tmp.empty() &&
-        platform::QueryPath(tmp) == platform::PathState::Exists) {
+    if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) &&
+        !tmp.empty() && platform::QueryPath(tmp) == platform::PathState::Exists) {
         return tmp;
     }
     if (!tempPath.empty() && platform::QueryPath(tempPath) == platform::PathState::Exists) {

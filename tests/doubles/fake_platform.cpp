@@ -55,16 +55,18 @@ std::u16string FinalOf(std::u16string path)
         path = current;
     } else if (path.rfind(u".\\", 0) == 0) {
         path = current + path.substr(1);
-    } else if (!path.empty() && IsSeparator(path[0]) && (path.size() == 1 || !IsSeparator(path[1]))) {
+    } else if (!path.empty() && IsSeparator(path[0]) &&
+               (path.size() == 1 || !IsSeparator(path[1]))) {
         path = current.substr(0, 2) + path;
     } else if (path.empty() || (!IsSeparator(path[0]) && (path.size() < 2 || path[1] != u':'))) {
         path = current + u"\\" + path;
     }
     path = WithoutTrailingSeparator(path);
     for (int hop = 0; hop < 32; ++hop) {
-        const auto link = std::find_if(g_state.links.begin(), g_state.links.end(), [&](const auto& l) {
-            return path == l.first || StartsWithFolder(path, l.first);
-        });
+        const auto link =
+            std::find_if(g_state.links.begin(), g_state.links.end(), [&](const auto& l) {
+                return path == l.first || StartsWithFolder(path, l.first);
+            });
         if (link == g_state.links.end()) {
             break;
         }
@@ -434,11 +436,12 @@ bool GetFinalPath(const File& file, std::u16string& path)
 
 bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path)
 {
-    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(fake::FinalOf(directory).substr(4))) {
+    const std::u16string final = fake::FinalOf(directory);
+    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(final.substr(4))) {
         g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
         return false;
     }
-    path = fake::FinalOf(directory);
+    path = final;
     return true;
 }
 
