@@ -57,7 +57,7 @@ def product_codes(count, extra=()):
     return codes
 
 
-def write_patch(path, count, extra=()):
+def write_patch(path, count, extra=(), patch_code=PATCH_CODE):
     template = ";".join(product_codes(count, extra))
     if os.path.exists(path):
         os.remove(path)
@@ -70,7 +70,7 @@ def write_patch(path, count, extra=()):
     info.set_string(Libmsi.Property.COMMENTS, "Demo patch: registers itself and changes no files.")
     info.set_string(Libmsi.Property.TEMPLATE, template)
     info.set_string(Libmsi.Property.LASTAUTHOR, TRANSFORMS)
-    info.set_string(Libmsi.Property.UUID, PATCH_CODE + SUPERSEDED_PATCH_CODE)
+    info.set_string(Libmsi.Property.UUID, patch_code + SUPERSEDED_PATCH_CODE)
     info.set_filetime(Libmsi.Property.CREATED_TM, FIXED_FILETIME)
     info.set_filetime(Libmsi.Property.LASTSAVED_TM, FIXED_FILETIME)
     info.set_int(Libmsi.Property.VERSION, 200)

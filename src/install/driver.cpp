@@ -21,16 +21,6 @@ namespace {
 constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
 // Reported when the user gave up on closing a watched application.
 constexpr std::uint32_t kErrorUserExit = 1602;
-constexpr std::uint32_t kFullPathUnits = 260;
-
-// The installer service resolves a relative path against its own directory,
-// so it is handed the full path of the patch (TMP may be relative).
-std::u16string InstallerPath(const std::u16string& patchPath)
-{
-    std::u16string fullPath;
-    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, fullPath);
-    return length != 0 && length < kFullPathUnits ? fullPath : patchPath;
-}
 
 // Messages from here on name this product and speak its language.
 void MakeCurrent(const TargetProduct& target)
@@ -80,7 +70,8 @@ bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
 
 bool RunInstall()
 {
-    // Held unchanged through the last installer call, deleted on every path.
+    // Held unchanged through the last installer call, deleted on every path. The
+    // installer is only ever given its final path, which is full (TMP may be relative).
     TempPatch patch;
     if (!patch.Create()) {
         ShowMessage(msg::kInstallFailed);
@@ -95,8 +86,7 @@ bool RunInstall()
         return false;
     }
 
-    const std::u16string installerPath = InstallerPath(patchPath);
-    const int presentCount = SelectTargets(installerPath, patchCode, productList);
+    const int presentCount = SelectTargets(patchPath, patchCode, productList);
 
     if (!CheckRunningApplications()) {
         platform::SetLastError(kErrorUserExit);
@@ -115,7 +105,7 @@ bool RunInstall()
             upToDate = upToDate != nullptr ? upToDate : &target;
             continue;
         }
-        ok = ApplyPatch(target, installerPath);
+        ok = ApplyPatch(target, patchPath);
         patched = patched || ok;
     }
 

@@ -1,5 +1,7 @@
 #include "install/log_file.h"
 
+#include "common/final_path.h"
+
 platform::File CreateLogFile(const std::u16string& logPath)
 {
     if (logPath.empty()) {
@@ -8,5 +10,5 @@ platform::File CreateLogFile(const std::u16string& logPath)
     // The name is predictable: whatever holds it may be a link planted to redirect
     // the log, or a hard link to a file that is not ours, so it goes first.
     platform::RemoveEntry(logPath);
-    return platform::OpenFile(logPath, platform::FileDisposition::CreateNewHeld);
+    return CreateFileAt(logPath, platform::FileDisposition::CreateNewHeld);
 }

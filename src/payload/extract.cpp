@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/final_path.h"
 #include "common/text.h"
 #include "platform/platform.h"
 
@@ -28,9 +29,10 @@ bool EndsWithSeparator(const std::u16string& path)
 
 std::u16string ChooseTempDirectory(const std::u16string& tempPath)
 {
+    // LocalSystem's TMP may be anyone's; its temporary directory is its own.
     std::u16string tmp;
-    if (platform::GetEnvironmentVariable(u"TMP", tmp) && !tmp.empty() &&
-        platform::QueryPath(tmp) == platform::PathState::Exists) {
+    if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) &&
+        !tmp.empty() && platform::QueryPath(tmp) == platform::PathState::Exists) {
         return tmp;
     }
     if (!tempPath.empty() && platform::QueryPath(tempPath) == platform::PathState::Exists) {
@@ -103,7 +105,7 @@ platform::File CreateNewFile(const std::u16string& base, std::u16string& name)
 {
     // Never write through a file someone planted under a predictable name.
     for (int race = 0;; ++race) {
-        platform::File file = platform::OpenFile(name, platform::FileDisposition::CreateNew);
+        platform::File file = CreateFileAt(name, platform::FileDisposition::CreateNew);
         if (file || !IsExistsError(platform::GetLastError()) || race == kMaxCreateRaces ||
             !NextFreeName(base, name)) {
             return file;

@@ -1,6 +1,7 @@
 #include "payload/patch_list.h"
 
 #include "common/file_names.h"
+#include "common/final_path.h"
 #include "common/text.h"
 #include "payload/temp_patch.h"
 #include "platform/platform.h"
@@ -52,7 +53,10 @@ bool ExportPatchList(std::u16string& patchListPath)
         }
     }
 
-    const platform::File file = platform::OpenFile(patchListPath, disposition);
+    // Our own name is written only when the file found is the entry itself.
+    const platform::File file = disposition == platform::FileDisposition::OpenOrCreateOwnName
+                                    ? CreateFileAt(patchListPath, disposition)
+                                    : platform::OpenFile(patchListPath, disposition);
     // Texts written anywhere but the end would overwrite what the file holds.
     if (!file || !platform::SeekToEnd(file)) {
         ShowMessage(msg::kNeedPatchList);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/final_path.h"
 #include "payload/extract.h"
 #include "payload/summary.h"
 
@@ -42,10 +43,11 @@ bool HoldsPayload(const platform::File& file)
 
 TempPatch::~TempPatch()
 {
-    // Our own handle denies deletion: close it first.
-    held_.Reset();
-    if (!path_.empty()) {
-        platform::DeleteFile(path_);
+    if (held_) {
+        // By name it could be another file by now, anywhere a link leads.
+        platform::DeleteThroughHandle(held_);
+    } else if (!created_.empty()) {
+        platform::DeleteFile(created_);
     }
 }
 
@@ -55,10 +57,10 @@ bool TempPatch::Create()
     if (!ExtractPatch(path)) {
         return false;
     }
-    path_ = std::move(path);
+    created_ = std::move(path);
     // The file was closed after writing; anyone could have changed it since.
-    held_ = platform::OpenFile(path_, platform::FileDisposition::ReadShareRead);
-    return held_ && HoldsPayload(held_);
+    held_ = platform::OpenFile(created_, platform::FileDisposition::ReadShareRead);
+    return held_ && HoldsPayload(held_) && FinalPathToHandOn(held_, path_);
 }
 
 bool ReadEmbeddedPatchTemplate(std::u16string& productList)

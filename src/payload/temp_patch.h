@@ -6,7 +6,7 @@
 
 // The embedded patch in a new temporary file, held open for reading only so
 // that no other process can change, rename or delete it while the installer
-// reads it by name. Going out of scope closes the handle and deletes the file.
+// reads it by name. Going out of scope deletes the file it holds.
 class TempPatch {
 public:
     TempPatch() = default;
@@ -17,10 +17,13 @@ public:
     // Writes the copy, holds it and checks it byte for byte against the
     // payload; false, with the reason in the last-error value, if any step fails.
     bool Create();
+    // The final path of the file held, not the name it was made under: a link on
+    // the way there may have been switched since.
     const std::u16string& Path() const { return path_; }
 
 private:
-    std::u16string path_;  // empty until extraction made a file of ours
+    std::u16string created_;  // empty until extraction made a file of ours
+    std::u16string path_;
     platform::File held_;
 };
 

@@ -47,7 +47,8 @@ ResourceResult LoadResourceInLanguage(const std::u16string& type, const std::u16
 
 bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value);
 
-// As GetTempPathW: the length written (without terminator), 0 on failure, or
+// As GetTempPath2W where the system has it (for LocalSystem a folder only it can
+// write), else GetTempPathW: the length written (without terminator), 0 on failure, or
 // the size needed (with terminator) when bufferUnits is too small.
 std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path);
 
@@ -57,6 +58,9 @@ std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUn
 
 enum class PathState { Missing, Exists, AccessDenied };
 PathState QueryPath(const std::u16string& path);
+
+// Whether the process runs as LocalSystem, whose TMP an ordinary user may have set.
+bool IsLocalSystem();
 
 // ---- files -------------------------------------------------------------
 
@@ -75,7 +79,9 @@ enum class FileDisposition {
     CreateOrTruncate,  // write-only, no sharing
     OpenOrCreate,      // read-write, others may read; for appending
     // As OpenOrCreate, for a name the program chose in a directory others can write:
-    // fails with kErrorAccessDenied when the name is a link or the file has another name.
+    // fails with kErrorAccessDenied when the name is a link or the file has another name,
+    // and creates nothing where a link stands. An existing file it opened leaves
+    // kErrorAlreadyExists as the last error.
     OpenOrCreateOwnName,
     // Never written through; others may read and write it but not delete or rename
     // it. Fails as CreateNew does.
@@ -98,6 +104,15 @@ bool DeleteFile(const std::u16string& path);
 bool RemoveEntry(const std::u16string& path);
 // Renames from to to, replacing an existing file of that name (same volume only).
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
+
+// The name the file behind the handle really has, every link on the way resolved
+// ("\\?\C:\dir\name" on Windows); false when it cannot be told.
+bool GetFinalPath(const File& file, std::u16string& path);
+// The same for the directory a path leads to.
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path);
+// Removes the file the handle has open, wherever that is, and closes the handle;
+// never a file put at its name since.
+bool DeleteThroughHandle(File& file);
 
 // ---- processes ---------------------------------------------------------
 

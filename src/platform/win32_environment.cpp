@@ -14,6 +14,20 @@ std::wstring SystemDirectory()
     return length != 0 && length < size ? buffer.substr(0, length) : std::wstring();
 }
 
+struct TokenTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle token) { ::CloseHandle(token); }
+};
+
+// Looked up, not imported: a system without it must still start the program.
+template <typename Function>
+Function Kernel32Function(const char* name)
+{
+    FARPROC address = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+
 }  // namespace
 
 bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value)
@@ -33,12 +47,32 @@ bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value)
 
 std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path)
 {
+    // For LocalSystem the folder only it can write, never the TMP a user may have set.
+    using TempPath2 = DWORD(WINAPI*)(DWORD, LPWSTR);
+    static const auto tempPath2 = Kernel32Function<TempPath2>("GetTempPath2W");
     std::wstring buffer(bufferUnits, L'\0');
-    const DWORD length = ::GetTempPathW(bufferUnits, buffer.data());
+    const DWORD length = tempPath2 != nullptr ? tempPath2(bufferUnits, buffer.data())
+                                              : ::GetTempPathW(bufferUnits, buffer.data());
     if (length != 0 && length < bufferUnits) {
         path = FromWide(buffer.data(), length);
     }
     return length;
+}
+
+bool IsLocalSystem()
+{
+    HANDLE raw = nullptr;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw) == FALSE) {
+        return false;
+    }
+    const UniqueHandle<TokenTraits> token(raw);
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info;
+    DWORD size = 0;
+    return ::GetTokenInformation(token.Get(), TokenUser, &info, sizeof info, &size) != FALSE &&
+           ::IsWellKnownSid(info.user.User.Sid, WinLocalSystemSid) != FALSE;
 }
 
 std::uint32_t GetThreadLocale() { return ::GetThreadLocale(); }
@@ -50,11 +84,8 @@ std::u16string CommandLine() { return FromWide(::GetCommandLineW()); }
 
 bool RestrictLibrarySearch()
 {
-    // Looked up, not imported: a system without it must still start the program.
     using SetDirectories = BOOL(WINAPI*)(DWORD);
-    FARPROC address =
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
-    const auto setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(address));
+    const auto setDirectories = Kernel32Function<SetDirectories>("SetDefaultDllDirectories");
     return setDirectories != nullptr && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
 }
 

@@ -59,6 +59,64 @@ bool HasOnlyThisName(const File& file)
            info.nNumberOfLinks == 1;
 }
 
+// A name taken between "nothing there" and "create it" is looked at again this often.
+constexpr int kOwnNameTries = 8;
+
+// The file at path, or a new one where nothing at all stands. Never OPEN_ALWAYS:
+// where links are not reparse points (Wine) it follows a dangling link and
+// creates its target, wherever that is.
+File OpenOrCreateOwnName(const std::u16string& path)
+{
+    constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    for (int tries = 0; tries < kOwnNameTries; ++tries) {
+        File file(reinterpret_cast<std::intptr_t>(::CreateFileW(
+            Wide(path), kAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kFlags, nullptr)));
+        if (file) {
+            if (!HasOnlyThisName(file)) {
+                file.Reset();
+                ::SetLastError(ERROR_ACCESS_DENIED);
+                return file;
+            }
+            ::SetLastError(ERROR_ALREADY_EXISTS);
+            return file;
+        }
+        if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
+            return file;
+        }
+        // CREATE_NEW refuses any entry, a dangling link included.
+        file.Reset(reinterpret_cast<std::intptr_t>(::CreateFileW(
+            Wide(path), kAccess, FILE_SHARE_READ, nullptr, CREATE_NEW, kFlags, nullptr)));
+        if (file) {
+            ::SetLastError(ERROR_SUCCESS);
+            return file;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            return file;
+        }
+    }
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return File();
+}
+
+bool FileId(const File& file, BY_HANDLE_FILE_INFORMATION& info)
+{
+    return ::GetFileInformationByHandle(ToHandle(file.Get()), &info) != FALSE;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& x, const BY_HANDLE_FILE_INFORMATION& y)
+{
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool Dispose(const File& file)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return ::SetFileInformationByHandle(ToHandle(file.Get()), FileDispositionInfo, &disposition,
+                                        sizeof disposition) != FALSE;
+}
+
 }  // namespace
 
 std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUnits,
@@ -90,13 +148,15 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
     DWORD flags = FILE_ATTRIBUTE_NORMAL;
     switch (disposition) {
     case FileDisposition::CreateNew:
+        access |= DELETE;  // so that a create that landed elsewhere can be undone
         creation = CREATE_NEW;
         break;
     case FileDisposition::CreateOrTruncate:
         creation = CREATE_ALWAYS;
         break;
-    case FileDisposition::OpenOrCreate:
     case FileDisposition::OpenOrCreateOwnName:
+        return OpenOrCreateOwnName(path);
+    case FileDisposition::OpenOrCreate:
         access = GENERIC_READ | GENERIC_WRITE;
         sharing = FILE_SHARE_READ;
         creation = OPEN_ALWAYS;
@@ -116,16 +176,11 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
     }
     // A link is an entry of its own, not a way to its target: CREATE_NEW on a
     // dangling one would create the target, wherever it is.
-    if (creation == CREATE_NEW || disposition == FileDisposition::OpenOrCreateOwnName) {
+    if (creation == CREATE_NEW) {
         flags |= FILE_FLAG_OPEN_REPARSE_POINT;
     }
-    File file(reinterpret_cast<std::intptr_t>(
+    return File(reinterpret_cast<std::intptr_t>(
         ::CreateFileW(Wide(path), access, sharing, nullptr, creation, flags, nullptr)));
-    if (file && disposition == FileDisposition::OpenOrCreateOwnName && !HasOnlyThisName(file)) {
-        file.Reset();
-        ::SetLastError(ERROR_ACCESS_DENIED);
-    }
-    return file;
 }
 
 bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t& written)
@@ -178,14 +233,54 @@ bool RemoveEntry(const std::u16string& path)
         ::SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return ::SetFileInformationByHandle(ToHandle(entry.Get()), FileDispositionInfo, &disposition,
-                                        sizeof disposition) != FALSE;
+    return Dispose(entry);
 }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
     return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool GetFinalPath(const File& file, std::u16string& path)
+{
+    const std::wstring final = FinalPath(file);
+    if (final.empty()) {
+        return false;
+    }
+    path = FromWide(final.data(), final.size());
+    return true;
+}
+
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path)
+{
+    const File handle = OpenExisting(directory, FILE_READ_ATTRIBUTES, 0);
+    return handle && GetFinalPath(handle, path);
+}
+
+bool DeleteThroughHandle(File& file)
+{
+    if (Dispose(file)) {
+        file.Reset();
+        return true;
+    }
+    // A handle without delete access, held so that others could still open the
+    // file: closed, the file is found again by its final name and removed only if
+    // that name still leads to the same file.
+    const std::wstring path = FinalPath(file);
+    BY_HANDLE_FILE_INFORMATION ours;
+    const bool known = !path.empty() && FileId(file, ours);
+    file.Reset();
+    if (!known) {
+        return false;
+    }
+    const File again =
+        OpenExisting(FromWide(path.data(), path.size()), DELETE, FILE_FLAG_OPEN_REPARSE_POINT);
+    BY_HANDLE_FILE_INFORMATION found;
+    if (!again || !FileId(again, found) || !SameFile(ours, found)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return Dispose(again);
 }
 
 }  // namespace platform

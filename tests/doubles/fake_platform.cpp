@@ -26,6 +26,12 @@ const std::u16string& Followed(const std::u16string& path)
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
+bool StartsWithFolder(const std::u16string& path, const std::u16string& folder)
+{
+    return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           IsSeparator(path[folder.size()]);
+}
+
 std::u16string WithoutTrailingSeparator(const std::u16string& path)
 {
     if (path.size() > 1 && IsSeparator(path.back()) && path[path.size() - 2] != u':') {
@@ -38,6 +44,35 @@ bool DirectoryExists(const std::u16string& path)
 {
     return g_state.directories.count(path) != 0 ||
            g_state.directories.count(WithoutTrailingSeparator(path)) != 0;
+}
+
+// What the system reports as the final path: absolute, every link on the way
+// followed, in the long form.
+std::u16string FinalOf(std::u16string path)
+{
+    const std::u16string& current = g_state.currentDirectory;
+    if (path == u".") {
+        path = current;
+    } else if (path.rfind(u".\\", 0) == 0) {
+        path = current + path.substr(1);
+    } else if (!path.empty() && IsSeparator(path[0]) &&
+               (path.size() == 1 || !IsSeparator(path[1]))) {
+        path = current.substr(0, 2) + path;
+    } else if (path.empty() || (!IsSeparator(path[0]) && (path.size() < 2 || path[1] != u':'))) {
+        path = current + u"\\" + path;
+    }
+    path = WithoutTrailingSeparator(path);
+    for (int hop = 0; hop < 32; ++hop) {
+        const auto link =
+            std::find_if(g_state.links.begin(), g_state.links.end(), [&](const auto& l) {
+                return path == l.first || StartsWithFolder(path, l.first);
+            });
+        if (link == g_state.links.end()) {
+            break;
+        }
+        path = link->second + path.substr(link->first.size());
+    }
+    return u"\\\\?\\" + path;
 }
 
 bool ParentExists(const std::u16string& path)
@@ -271,9 +306,12 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
     if (g_state.beforeCreate) {
         g_state.beforeCreate(linkOrPath);
     }
-    const bool entryItself = disposition == FileDisposition::CreateNew ||
-                             disposition == FileDisposition::CreateNewHeld ||
-                             disposition == FileDisposition::OpenOrCreateOwnName;
+    const bool throughLink = g_state.linksLookLikeFiles &&
+                             disposition == FileDisposition::OpenOrCreateOwnName &&
+                             g_state.files.count(fake::Followed(linkOrPath)) != 0;
+    const bool entryItself = !throughLink && (disposition == FileDisposition::CreateNew ||
+                                              disposition == FileDisposition::CreateNewHeld ||
+                                              disposition == FileDisposition::OpenOrCreateOwnName);
     const std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
     if (g_state.accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
         g_state.lastError = kErrorAccessDenied;
@@ -314,6 +352,7 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         [[fallthrough]];
     case FileDisposition::OpenOrCreate:
         g_state.files[path];
+        g_state.lastError = exists ? kErrorAlreadyExists : 0;
         break;
     case FileDisposition::ReadShareRead:
         if (!exists) {
@@ -383,6 +422,39 @@ bool RemoveEntry(const std::u16string& path)
     }
     return g_state.links.erase(path) + g_state.files.erase(path) != 0;
 }
+
+bool GetFinalPath(const File& file, std::u16string& path)
+{
+    const auto it = g_openFiles.find(file.Get());
+    if (it == g_openFiles.end()) {
+        g_state.lastError = 6;  // ERROR_INVALID_HANDLE
+        return false;
+    }
+    path = fake::FinalOf(it->second.path);
+    return true;
+}
+
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path)
+{
+    const std::u16string final = fake::FinalOf(directory);
+    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(final.substr(4))) {
+        g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
+        return false;
+    }
+    path = final;
+    return true;
+}
+
+bool DeleteThroughHandle(File& file)
+{
+    const auto it = g_openFiles.find(file.Get());
+    const std::u16string path = it == g_openFiles.end() ? u"" : it->second.path;
+    file.Reset();
+    g_state.deleted.push_back(path);
+    return g_state.files.erase(path) != 0;
+}
+
+bool IsLocalSystem() { return g_state.localSystem; }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {

@@ -55,8 +55,13 @@ struct PlatformState {
     int largestWrite = 0;
     std::vector<std::u16string> deleted;  // every attempt, refused ones too
     // Link -> target. Opens and QueryPath follow a link, except the dispositions
-    // that take the entry itself; RemoveEntry removes the link.
+    // that take the entry itself; RemoveEntry removes the link. Final paths follow
+    // every link on the way, folder links included.
     std::map<std::u16string, std::u16string> links;
+    // As where links are not reparse points (Wine): OpenOrCreateOwnName opens the
+    // existing target of a link.
+    bool linksLookLikeFiles = false;
+    bool localSystem = false;
     std::set<std::u16string> multiplyLinked;  // files that have another name too
     // Runs at the start of every open: plants a file between the existence check
     // and the creation of a name, or changes one before it is opened again.

@@ -49,14 +49,19 @@ class ExportPatchList(harness.PrefixTestCase):
         self.assertEqual((cwd / name).read_bytes(), exported(TEXT_206))
         self.assertEqual(listing(tmp), [], "the patch copy read for the name is deleted")
 
-    def test_default_name_that_is_a_hard_link_is_left_alone(self):
-        # Another name of a file elsewhere, planted where the default name goes.
-        cwd, tmp, elsewhere = (self.scratch(n) for n in ("hardlink", "hardlink_tmp", "system"))
-        (elsewhere / "win.ini").write_bytes(b"[fonts]\r\n")
-        os.link(elsewhere / "win.ini", cwd / "patchlist5C1B.txt")
-        result = self.prefix.run(SERVICEPACK, "/p", tmp=tmp, cwd=cwd)
-        self.assertBoxes(result, ("Installation Error", NEED_PATCH_LIST, MB_ERROR))
-        self.assertEqual((elsewhere / "win.ini").read_bytes(), b"[fonts]\r\n")
+    def test_default_name_that_is_a_link_is_left_alone(self):
+        # Another name of a file elsewhere, or a link to one (dangling too), planted
+        # where the default name goes: nothing is written or created through it.
+        for kind, plant in (("hardlink", os.link), ("symlink", os.symlink),
+                            ("dangling", lambda target, name: os.symlink(target.parent / "new.dll", name))):
+            with self.subTest(kind):
+                cwd, tmp, elsewhere = (self.scratch(kind + n) for n in ("", "_tmp", "_system"))
+                (elsewhere / "win.ini").write_bytes(b"[fonts]\r\n")
+                plant(elsewhere / "win.ini", cwd / "patchlist5C1B.txt")
+                result = self.prefix.run(SERVICEPACK, "/p", tmp=tmp, cwd=cwd)
+                self.assertBoxes(result, ("Installation Error", NEED_PATCH_LIST, MB_ERROR))
+                self.assertEqual(listing(elsewhere), ["win.ini"])
+                self.assertEqual((elsewhere / "win.ini").read_bytes(), b"[fonts]\r\n")
 
     def test_texts_in_order_of_their_ids(self):
         cwd = self.scratch("two_texts")

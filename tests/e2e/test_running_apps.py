@@ -10,7 +10,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, MB_RETRY_CANCEL_ERROR,  # noqa: E402
-                     SERVICEPACK, Xvfb, listing, winpath)
+                     SERVICEPACK, SOURCE_DIR, Xvfb, listing, winpath)
+
+sys.path.insert(0, str(SOURCE_DIR / "demo"))
+import make_patch  # noqa: E402
 
 BOTH = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
 ERROR_TITLE = "Installation Error"
@@ -21,6 +24,8 @@ PLOTRIX_RUNNING = ("The installer has detected that the following programs\nare 
 FAILED = re.compile(r"A problem prevented the service pack from being installed\. Contact your "
                     r"system administrator\. \n\n Error Code: 1602")
 IDCANCEL, IDRETRY, IDOK = 2, 4, 1
+# Another patch of the same products, which the user would rather have installed.
+OTHER_PATCH_CODE = "{7C0D3E55-2A41-4F0B-9E6D-3B8F1A2C4D90}"
 
 
 class WatchedAppTestCase(harness.ProductsTestCase):
@@ -119,12 +124,19 @@ class RetryOnScreen(WatchedAppTestCase):
     prefix_name = "running_retry"
 
     def test_retry_asks_again_until_closed_then_installs(self):
-        tmp = self.scratch("tmp")
+        # TMP (the user's to set) reaches the folder through a link, which the user
+        # switches to a folder of their own while the box waits.
+        checked, own, tmp = self.scratch("checked"), self.scratch("own"), self.prefix.work / "tmp"
+        tmp.unlink(missing_ok=True)
+        tmp.symlink_to(checked, target_is_directory=True)
+        make_patch.write_patch(str(own / "MSP2"), 6, patch_code=OTHER_PATCH_CODE)
         with Xvfb(self.prefix) as screen:
             plotrix = self.start_watched()
             run = self.prefix.launch(SERVICEPACK, tmp=tmp)
             screen.answer(ERROR_TITLE, "Return")      # Retry while it still runs
             window = screen.wait_window(ERROR_TITLE)
+            tmp.unlink()
+            tmp.symlink_to(own, target_is_directory=True)
             self.end(plotrix)
             self.wait_listed("plrx.exe", False)
             screen.press(window, "Return")             # Retry once it has ended
@@ -136,7 +148,10 @@ class RetryOnScreen(WatchedAppTestCase):
             ("Installation Successful", "The service pack has been successfully installed.",
              MB_INFORMATION, IDOK)])
         self.assertPatched(self.products)
-        self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
+        self.assertEqual({self.prefix.patch_state(OTHER_PATCH_CODE, p.code) for p in self.products},
+                         {1647})
+        self.assertEqual(listing(checked), [])
+        self.assertEqual(listing(own), sorted(["MSP2"] + [p.log_name for p in self.products]))
 
 
 if __name__ == "__main__":

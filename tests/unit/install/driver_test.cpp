@@ -284,6 +284,28 @@ TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
     }
 }
 
+TEST_F(DriverTest, CreateThatALinkOnTheWaySentElsewhereIsRemovedAndRefused)
+{
+    // The temporary folder leads into a namespace where a link of the new file's
+    // name points anywhere; the create itself cannot tell.
+    for (const std::u16string name : {u"MSP2", u"Alpha.log"}) {
+        SetUp();
+        os.links[u"C:\\Temp"] = u"\\RPC Control";
+        os.links[u"\\RPC Control\\" + name] = u"C:\\Windows\\system.dll";
+        ScriptPatch(u"\\\\?\\\\RPC Control\\MSP2", u"{A}");
+        AddProduct(u"{A}", u"Alpha");
+        const bool patch = name == u"MSP2";
+        EXPECT_EQ(RunInstall(), !patch);
+        EXPECT_EQ(os.files.count(u"C:\\Temp\\" + name), 0u);
+        EXPECT_EQ(Configured(), patch ? Codes{} : Codes{u"{A}"});
+        if (patch) {
+            ExpectOneBox(kFailed + u"5");
+        } else {
+            EXPECT_EQ(msi.logCalls[0].file, u"");  // patched, logged without a file
+        }
+    }
+}
+
 TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
 {
     AddProduct(u"{A}", u"Alpha");
@@ -355,15 +377,17 @@ namespace {
 TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
 {
     // A relative TMP gives a relative name; the service must not resolve it itself.
+    // Nor follow the link on the way, which the user may switch once it was checked.
     os.directories.insert(u"tmp");
     os.environment[u"TMP"] = u"tmp";
-    ScriptPatch(u"C:\\Work\\tmp\\MSP2", u"{A}");
+    os.links[u"C:\\Work\\tmp"] = u"D:\\real";
+    ScriptPatch(u"D:\\real\\MSP2", u"{A}");
     AddProduct(u"{A}", u"Alpha");
     EXPECT_TRUE(RunInstall());
     ASSERT_EQ(msi.configureCalls.size(), 1u);
-    EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"C:\\Work\\tmp\\MSP2\"", 0), 0u);
+    EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"D:\\real\\MSP2\"", 0), 0u);
     EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
-    EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find("C:\\Work\\tmp\\MSP2"),
+    EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find("D:\\real\\MSP2"),
               std::string::npos);
     EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
 }

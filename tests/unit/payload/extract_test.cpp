@@ -62,15 +62,23 @@ TEST_F(ExtractTest, DirectoryFallsBackFromTmpToTempToRootToCurrent)
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP2");
 
+    // LocalSystem's TMP may be anyone's: its own temporary directory comes first.
+    os.localSystem = true;
+    os.directories.insert(u"D:\\user");
+    os.environment[u"TMP"] = u"D:\\user";
+    path.clear();
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP3");
+
     os.tempPath = u"Q:\\gone\\";
     path.clear();
     ASSERT_TRUE(ExtractPatch(path));
-    EXPECT_EQ(path, u"\\MSP3");
+    EXPECT_EQ(path, u"\\MSP4");
 
     os.directories.erase(u"\\");
     path.clear();
     ASSERT_TRUE(ExtractPatch(path));
-    EXPECT_EQ(path, u".\\MSP4");
+    EXPECT_EQ(path, u".\\MSP5");
 }
 
 TEST_F(ExtractTest, NameTakenBetweenCheckAndCreationIsNotOverwritten)

@@ -149,11 +149,15 @@ TEST_F(PatchListTest, FileThatCannotBeOpenedAtItsEndOrMissingTextGives310)
 TEST_F(PatchListTest, DefaultNameThatIsALinkOrHasAnotherNameIsNotWrittenThrough)
 {
     // Anyone may plant these in the current directory; a typed path is the user's choice.
+    // Where links look like files (Wine) the file opened is not the entry of that name.
     const std::u16string system = u"C:\\Windows\\win.ini";
-    for (const std::u16string typed : {u"", u"C:\\Work\\out.txt"}) {
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"", false}, {u"", true}, {u"C:\\Work\\out.txt", false}};
+    for (const auto& [typed, linksLookLikeFiles] : cases) {
         SetUp();
         ScriptTemplate(u"{6F1E2C3A-9B1D-4E55}");
         os.directories.insert(u"C:\\Windows");
+        os.linksLookLikeFiles = linksLookLikeFiles;
         os.files[system] = fake::Bytes("[fonts]");
         os.links[typed.empty() ? u"patchlist9B1D.txt" : typed] = system;
         std::u16string path = typed;
