@@ -2,6 +2,9 @@
 #include "platform/win32_edge.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -57,6 +60,43 @@ bool HasOnlyThisName(const File& file)
     return ::GetFileInformationByHandle(ToHandle(file.Get()), &info) != FALSE &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
            info.nNumberOfLinks == 1;
+}
+
+// FileDispositionInfoEx and its flags, as documented; older headers lack them.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x1;
+constexpr DWORD kDispositionPosixSemantics = 0x2;
+constexpr DWORD kDispositionIgnoreReadOnly = 0x10;
+struct DispositionInfoEx {
+    DWORD flags;
+};
+
+bool SetDeleteDisposition(const File& entry, bool posix)
+{
+    if (posix) {
+        DispositionInfoEx info{kDispositionDelete | kDispositionPosixSemantics |
+                               kDispositionIgnoreReadOnly};
+        return ::SetFileInformationByHandle(ToHandle(entry.Get()), kFileDispositionInfoEx, &info,
+                                            sizeof info) != FALSE;
+    }
+    FILE_DISPOSITION_INFO info{TRUE};
+    return ::SetFileInformationByHandle(ToHandle(entry.Get()), FileDispositionInfo, &info,
+                                        sizeof info) != FALSE;
+}
+
+// Renames the entry behind the handle, never replacing another.
+bool RenameEntry(const File& entry, const std::u16string& newPath)
+{
+    const std::size_t nameBytes = newPath.size() * sizeof(wchar_t);
+    std::vector<std::byte> buffer(offsetof(FILE_RENAME_INFO, FileName) + nameBytes +
+                                  sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(info->FileName, Wide(newPath), nameBytes);
+    return ::SetFileInformationByHandle(ToHandle(entry.Get()), FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 }  // namespace
@@ -168,7 +208,7 @@ bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read)
 
 bool DeleteFile(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }
 
-bool RemoveEntry(const std::u16string& path)
+bool RemoveEntry(const std::u16string& path, const std::u16string& aside)
 {
     const File entry = OpenExisting(path, DELETE, FILE_FLAG_OPEN_REPARSE_POINT);
     if (!entry) {
@@ -178,14 +218,49 @@ bool RemoveEntry(const std::u16string& path)
         ::SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return ::SetFileInformationByHandle(ToHandle(entry.Get()), FileDispositionInfo, &disposition,
-                                        sizeof disposition) != FALSE;
+    if (SetDeleteDisposition(entry, true)) {
+        return true;
+    }
+    // Before Windows 10 1809, on FAT volumes and under Wine a deleted name stays
+    // taken while a reader holds the file: it is moved out of the way first.
+    const bool renamed = !aside.empty() && RenameEntry(entry, aside);
+    if (SetDeleteDisposition(entry, false)) {
+        return true;
+    }
+    if (renamed) {  // not removable after all: the file goes back to its name
+        const DWORD error = ::GetLastError();
+        RenameEntry(entry, path);
+        ::SetLastError(error);
+    }
+    return false;
 }
+
+bool FlushFile(const File& file) { return ::FlushFileBuffers(ToHandle(file.Get())) != FALSE; }
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
-    return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           FALSE;
+}
+
+bool ReplaceFile(const std::u16string& to, const std::u16string& from,
+                 const std::u16string& backup)
+{
+    {
+        const File target = OpenExisting(to, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+        if (!target) {
+            return false;
+        }
+        // ReplaceFileW would move what a link leads to, from wherever it is, to backup.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!IsEntryAt(target, to) || ::GetFileInformationByHandle(ToHandle(target.Get()), &info) ==
+                                          FALSE ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            ::SetLastError(ERROR_FILE_NOT_FOUND);
+            return false;
+        }
+    }
+    return ::ReplaceFileW(Wide(to), Wide(from), Wide(backup), 0, nullptr, nullptr) != FALSE;
 }
 
 }  // namespace platform
