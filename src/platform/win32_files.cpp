@@ -62,6 +62,16 @@ bool HasOnlyThisName(const File& file)
            info.nNumberOfLinks == 1;
 }
 
+// Whether the entry at path, opened without following it, is a link, or leads
+// elsewhere where links are not reparse points (Wine).
+bool IsLink(const File& entry, const std::u16string& path)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return !IsEntryAt(entry, path) ||
+           ::GetFileInformationByHandle(ToHandle(entry.Get()), &info) == FALSE ||
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 // FileDispositionInfoEx and its flags, as documented; older headers lack them.
 constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
 constexpr DWORD kDispositionDelete = 0x1;
@@ -239,8 +249,8 @@ bool FlushFile(const File& file) { return ::FlushFileBuffers(ToHandle(file.Get()
 
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
-    return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-           FALSE;
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return ::MoveFileExW(Wide(from), Wide(to), kFlags) != FALSE;
 }
 
 bool ReplaceFile(const std::u16string& to, const std::u16string& from,
@@ -252,10 +262,7 @@ bool ReplaceFile(const std::u16string& to, const std::u16string& from,
             return false;
         }
         // ReplaceFileW would move what a link leads to, from wherever it is, to backup.
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!IsEntryAt(target, to) || ::GetFileInformationByHandle(ToHandle(target.Get()), &info) ==
-                                          FALSE ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        if (IsLink(target, to)) {
             ::SetLastError(ERROR_FILE_NOT_FOUND);
             return false;
         }

@@ -45,6 +45,7 @@ class ExtractToGivenPath(harness.PrefixTestCase):
         self.assertNoBox(result)
         self.assertEqual(target.stat().st_size, len(self.payload))
         self.assertEqual(target.read_bytes(), self.payload)
+        self.assertEqual(listing(out_dir), ["big.msp"], "the old content is not kept aside")
 
     def test_full_disk_leaves_existing_file_as_it_was(self):
         # The 84-product patch needs two pages of the disk; none is left.

@@ -74,7 +74,8 @@ class StringTables(unittest.TestCase):
             for entry in kind.directory.entries:
                 lang = entry.directory.entries[0].data.struct
                 data[kind.id, entry.id] = pe.get_data(lang.OffsetToData, lang.Size)
-        group = next(v for (kind, _), v in data.items() if kind == pefile.RESOURCE_TYPE["RT_GROUP_ICON"])
+        group = next(v for (kind, _), v in data.items()
+                     if kind == pefile.RESOURCE_TYPE["RT_GROUP_ICON"])
         sizes = {}
         for k in range(struct.unpack_from("<H", group, 4)[0]):
             width, icon_id = group[6 + 14 * k], struct.unpack_from("<H", group, 6 + 14 * k + 12)[0]
