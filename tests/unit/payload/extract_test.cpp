@@ -161,7 +161,9 @@ TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndExistingFilesAlone)
     }
 
     // Cannot be replaced, in each of the ways the system reports.
-    for (const std::uint32_t error : {1175u, 1176u, 1177u, 5u}) {
+    for (const std::uint32_t error :
+         {platform::kErrorUnableToRemoveReplaced, platform::kErrorUnableToMoveReplacement,
+          platform::kErrorUnableToMoveReplacement2, platform::kErrorAccessDenied}) {
         SetUp();
         os.files = before;
         os.replaceError = error;
