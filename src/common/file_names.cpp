@@ -25,7 +25,8 @@ std::u16string AvoidDeviceName(const std::u16string& name)
     stem = stem.substr(0, stem.find(u'.'));
     stem = stem.substr(0, stem.find_last_not_of(u' ') + 1);
 
-    constexpr std::array<std::u16string_view, 4> kDevices = {u"CON", u"PRN", u"AUX", u"NUL"};
+    constexpr std::array<std::u16string_view, 6> kDevices = {u"CON",    u"PRN",    u"AUX",
+                                                             u"NUL",    u"CONIN$", u"CONOUT$"};
     constexpr std::array<std::u16string_view, 2> kNumberedDevices = {u"COM", u"LPT"};
     // Digits, and the superscripts 1 to 3 that Windows also takes after COM and LPT.
     constexpr std::u16string_view kDeviceNumbers = u"0123456789\u00B9\u00B2\u00B3";

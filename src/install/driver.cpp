@@ -1,5 +1,7 @@
 #include "install/driver.h"
 
+#include <vector>
+
 #include "common/run_state.h"
 #include "common/text.h"
 #include "install/install_command.h"
@@ -30,7 +32,9 @@ void MakeCurrent(const TargetProduct& target)
 }
 
 // Applies the patch to one target; shows the message of a failure.
-bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
+// logPaths holds the logs of the products before it in this run.
+bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
+                std::vector<std::u16string>& logPaths)
 {
     MakeCurrent(target);
 
@@ -42,7 +46,8 @@ bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath)
         return false;
     }
 
-    const std::u16string logPath = MakeLogPath(target.ProductName, target.ProductCode);
+    const std::u16string logPath =
+        DistinctLogPath(MakeLogPath(target.ProductName, target.ProductCode), logPaths);
     platform::File logFile = CreateLogFile(logPath);
     installer::EnableLog(installer::kLogModeVerbose, logFile ? logPath : u"", 0);
     const int previousUi = installer::SetInternalUI(installer::kUiLevelBasicNoCancel);
@@ -95,6 +100,7 @@ bool RunInstall()
     }
 
     TargetList& targets = ProcessTargetList();
+    std::vector<std::u16string> logPaths;
     const TargetProduct* upToDate = nullptr;
     bool patched = false;
     bool ok = true;
@@ -105,7 +111,7 @@ bool RunInstall()
             upToDate = upToDate != nullptr ? upToDate : &target;
             continue;
         }
-        ok = ApplyPatch(target, patchPath);
+        ok = ApplyPatch(target, patchPath, logPaths);
         patched = patched || ok;
     }
 

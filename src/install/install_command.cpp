@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "common/file_names.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr std::size_t kCommandLineUnits = 1024;  // with terminator
 constexpr std::uint32_t kLogPathUnits = 260;     // with terminator
+constexpr char16_t kLogExtension[] = u".log";
+constexpr std::size_t kLogExtensionUnits = std::size(kLogExtension) - 1;
 // A locale of one character (the default "0") is left out.
 constexpr std::size_t kMinLocaleLength = 2;
 constexpr std::size_t kMaxLocaleLength = 5;
@@ -49,9 +53,34 @@ std::u16string MakeLogPath(const std::u16string& productName, const std::u16stri
     }
     const std::u16string& name = productName.empty() ? productCode : productName;
     std::u16string logPath =
-        tempPath + AvoidDeviceName(ReplaceInvalidFileNameCharacters(name)) + u".log";
+        tempPath + AvoidDeviceName(ReplaceInvalidFileNameCharacters(name)) + kLogExtension;
     if (logPath.size() + 1 > kLogPathUnits) {
         return {};
     }
     return logPath;
+}
+
+std::u16string DistinctLogPath(const std::u16string& logPath,
+                               std::vector<std::u16string>& usedPaths)
+{
+    if (logPath.empty()) {
+        return {};
+    }
+    // As the file system compares names; where the two differ, telling more names
+    // apart only costs a log a number.
+    const auto used = [&](const std::u16string& path) {
+        return std::any_of(usedPaths.begin(), usedPaths.end(), [&](const std::u16string& u) {
+            return platform::CompareTextIgnoringCase(u, path) == 0;
+        });
+    };
+    const std::u16string stem = logPath.substr(0, logPath.size() - kLogExtensionUnits);
+    std::u16string path = logPath;
+    for (std::int64_t n = 2; used(path); ++n) {
+        path = stem + u" (" + ToDecimal(n) + u")" + kLogExtension;
+    }
+    if (path.size() + 1 > kLogPathUnits) {
+        return {};
+    }
+    usedPaths.push_back(path);
+    return path;
 }

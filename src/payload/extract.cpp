@@ -114,14 +114,44 @@ platform::File CreateNewFile(const std::u16string& base, std::u16string& name)
 }
 
 // The file is closed on return, since an open file can be neither deleted nor moved.
-bool WriteAll(platform::File file, const platform::ResourceBytes& payload)
+// A durable file is on disk before it returns, so a power cut after it replaced
+// another cannot leave an empty file in that one's place.
+bool WriteAll(platform::File file, const platform::ResourceBytes& payload, bool durable)
 {
     std::size_t written = 0;
-    platform::WriteFile(file, payload.data, payload.size, written);
+    const bool ok = platform::WriteFile(file, payload.data, payload.size, written) &&
+                    (!durable || platform::FlushFile(file));
     const std::uint32_t error = platform::GetLastError();
     file.Reset();
     platform::SetLastError(error);
-    return written == payload.size;
+    return ok && written == payload.size;
+}
+
+// Moves the complete file side over target, an existing target keeping its identity
+// (security, attributes, streams). On failure target is as it was and side remains.
+bool PutInPlace(const std::u16string& side, const std::u16string& target,
+                const std::u16string& base)
+{
+    std::u16string backup;
+    if (platform::QueryPath(target) == platform::PathState::Missing) {
+        return platform::MoveFileReplacing(side, target);
+    }
+    if (!NextFreeName(base, backup)) {
+        return false;
+    }
+    if (platform::ReplaceFile(target, side, backup)) {
+        platform::DeleteFile(backup);  // the old content
+        return true;
+    }
+    const std::uint32_t error = platform::GetLastError();
+    if (error == platform::kErrorFileNotFound) {  // gone since, or a link
+        return platform::MoveFileReplacing(side, target);
+    }
+    if (error == platform::kErrorUnableToMoveReplacement2) {
+        platform::MoveFileReplacing(backup, target);  // the old file back to its name
+    }
+    platform::SetLastError(error);
+    return false;
 }
 
 }  // namespace
@@ -166,8 +196,8 @@ bool ExtractPatch(std::u16string& patchPath)
     if (!file) {
         return false;
     }
-    if (!WriteAll(std::move(file), payload) ||
-        (!generated && !platform::MoveFileReplacing(name, patchPath))) {
+    if (!WriteAll(std::move(file), payload, !generated) ||
+        (!generated && !PutInPlace(name, patchPath, base))) {
         DiscardKeepingError(name);
         return false;
     }

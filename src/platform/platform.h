@@ -17,6 +17,12 @@ namespace platform {
 inline constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
+inline constexpr std::uint32_t kErrorFileNotFound = 2;
+// ReplaceFile: the old file stayed under its name; the new one under its own.
+inline constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
+inline constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
+// ReplaceFile: the old file is at backup, the new one under its own name.
+inline constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
 
 // ---- module and resources ----------------------------------------------
 
@@ -100,10 +106,23 @@ bool SeekToEnd(const File& file);
 bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read);
 bool DeleteFile(const std::u16string& path);
 // Removes the entry itself: a file, an empty directory or a link, never what a
-// link points to. Fails where a link cannot be told from its target.
-bool RemoveEntry(const std::u16string& path);
-// Renames from to to, replacing an existing file of that name (same volume only).
+// link points to. Fails where a link cannot be told from its target. The name is
+// free at once even while others hold the file open: where the system can only
+// delete once the last handle closes, the entry is first renamed to aside (a free
+// name in the same directory; empty: not renamed), where it stays until then.
+bool RemoveEntry(const std::u16string& path, const std::u16string& aside);
+// Writes what the file's buffers hold through to the disk.
+bool FlushFile(const File& file);
+// Renames from to to, replacing an existing entry of that name (same volume only);
+// returns once the move is on disk.
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
+// Puts from in place of the existing file to, which keeps its security descriptor,
+// attributes and streams; to's old content is left at backup (same volume only).
+// Fails with kErrorFileNotFound when to is no file of its own (missing, or a link,
+// which MoveFileReplacing replaces as an entry). After any failure both files keep
+// their names, except as kErrorUnableToMoveReplacement2 says.
+bool ReplaceFile(const std::u16string& to, const std::u16string& from,
+                 const std::u16string& backup);
 
 // The name the file behind the handle really has, every link on the way resolved
 // ("\\?\C:\dir\name" on Windows); false when it cannot be told.

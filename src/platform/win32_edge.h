@@ -9,6 +9,7 @@
 #undef GetFullPathName
 #undef GetTempPath
 #undef MessageBox
+#undef ReplaceFile
 
 #include <cstdint>
 #include <cwchar>

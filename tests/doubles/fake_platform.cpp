@@ -296,8 +296,16 @@ PathState QueryPath(const std::u16string& linkOrPath)
 
 void FileTraits::Close(Handle handle)
 {
-    if (g_openFiles.erase(handle) != 0) {
-        --g_state.openFiles;
+    const auto open = g_openFiles.find(handle);
+    if (open == g_openFiles.end()) {
+        return;
+    }
+    const std::u16string path = open->second.path;
+    g_openFiles.erase(open);
+    --g_state.openFiles;
+    if (g_state.deletePending.count(path) != 0 && !fake::IsOpen(path)) {
+        g_state.deletePending.erase(path);
+        g_state.files.erase(path);
     }
 }
 
@@ -379,6 +387,7 @@ bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     auto& content = g_state.files[it->second.path];
     content.insert(content.end(), bytes, bytes + written);
+    g_state.unflushed.insert(it->second.path);
     g_state.largestWrite = std::max(g_state.largestWrite, static_cast<int>(size));
     if (written < size) {
         g_state.lastError = 112;  // ERROR_DISK_FULL
@@ -414,13 +423,36 @@ bool DeleteFile(const std::u16string& path)
     return g_state.files.erase(path) != 0;
 }
 
-bool RemoveEntry(const std::u16string& path)
+bool RemoveEntry(const std::u16string& path, const std::u16string& aside)
 {
     if (g_state.accessDenied.count(path) != 0) {
         g_state.lastError = kErrorAccessDenied;
         return false;
     }
-    return g_state.links.erase(path) + g_state.files.erase(path) != 0;
+    if (g_state.posixDelete || !fake::IsOpen(path) || g_state.files.count(path) == 0) {
+        return g_state.links.erase(path) + g_state.files.erase(path) != 0;
+    }
+    std::u16string name = path;
+    if (!aside.empty() && QueryPath(aside) == PathState::Missing) {
+        g_state.files[aside] = std::move(g_state.files[path]);
+        g_state.files.erase(path);
+        for (auto& open : g_openFiles) {
+            open.second.path = open.second.path == path ? aside : open.second.path;
+        }
+        name = aside;
+    }
+    g_state.deletePending.insert(name);
+    return true;
+}
+
+bool FlushFile(const File& file)
+{
+    const auto it = g_openFiles.find(file.Get());
+    if (it == g_openFiles.end()) {
+        return false;
+    }
+    g_state.unflushed.erase(it->second.path);
+    return true;
 }
 
 bool GetFinalPath(const File& file, std::u16string& path)
@@ -465,6 +497,27 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
     auto content = std::move(g_state.files[from]);
     g_state.files.erase(from);
     g_state.files[to] = std::move(content);
+    return true;
+}
+
+bool ReplaceFile(const std::u16string& to, const std::u16string& from,
+                 const std::u16string& backup)
+{
+    if (g_state.files.count(to) == 0 || g_state.links.count(to) != 0) {
+        g_state.lastError = kErrorFileNotFound;
+        return false;
+    }
+    if (g_state.replaceError) {
+        g_state.lastError = *g_state.replaceError;
+        if (*g_state.replaceError == kErrorUnableToMoveReplacement2) {
+            g_state.files[backup] = std::move(g_state.files[to]);
+            g_state.files.erase(to);
+        }
+        return false;
+    }
+    g_state.files[backup] = std::move(g_state.files[to]);
+    g_state.files[to] = std::move(g_state.files[from]);
+    g_state.files.erase(from);
     return true;
 }
 

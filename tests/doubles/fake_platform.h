@@ -63,6 +63,12 @@ struct PlatformState {
     bool linksLookLikeFiles = false;
     bool localSystem = false;
     std::set<std::u16string> multiplyLinked;  // files that have another name too
+    // False: as without POSIX deletion, a removed file that a handle holds keeps
+    // its name (delete pending) until the last handle closes.
+    bool posixDelete = true;
+    std::set<std::u16string> deletePending;
+    std::set<std::u16string> unflushed;         // written since their last flush
+    std::optional<std::uint32_t> replaceError;  // ReplaceFile fails so, as documented
     // Runs at the start of every open: plants a file between the existence check
     // and the creation of a name, or changes one before it is opened again.
     std::function<void(const std::u16string&)> beforeCreate;

@@ -45,6 +45,15 @@ class ExtractToGivenPath(harness.PrefixTestCase):
         self.assertNoBox(result)
         self.assertEqual(target.stat().st_size, len(self.payload))
         self.assertEqual(target.read_bytes(), self.payload)
+        self.assertEqual(listing(out_dir), ["big.msp"], "the old content is not kept aside")
+
+        # A link there is replaced itself; the file it led to stays where it is, as it is.
+        precious = self.scratch("elsewhere") / "precious.txt"
+        precious.write_bytes(b"not the patch")
+        (out_dir / "link.msp").symlink_to(precious)
+        self.assertEqual(self.prefix.run(SERVICEPACK, "/e", winpath(out_dir / "link.msp")).returncode, 0)
+        self.assertEqual((out_dir / "link.msp").read_bytes(), self.payload)
+        self.assertEqual(precious.read_bytes(), b"not the patch")
 
     def test_full_disk_leaves_existing_file_as_it_was(self):
         # The 84-product patch needs two pages of the disk; none is left.

@@ -3,6 +3,7 @@
 installed in the prefix, with a verbose log per product and one closing message."""
 import shutil
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -137,6 +138,14 @@ class LocaleInjection(InstallTestCase):
         self.assertNotIn("Property(S): REMOVE =", log)
 
 
+def wait_until(condition, timeout=30):
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            raise AssertionError("timed out")
+        time.sleep(0.1)
+
+
 class GermanProductOnly(InstallTestCase):
     prefix_name = "install_german"
     installed = ["Corvanta Modelara Demo 13"]
@@ -160,6 +169,11 @@ class UpToDateProductAmongOthers(InstallTestCase):
         tmp = self.scratch("tmp")
         modelara, plotrix = self.products
         (tmp / modelara.log_name).write_text("left over from an earlier run")
+        viewer = self.prefix.start_process(BUILD_DIR / "sleeper.exe", "60",
+                                           winpath(tmp / modelara.log_name))
+        self.addCleanup(viewer.wait)
+        self.addCleanup(viewer.kill)
+        wait_until(lambda: (tmp / modelara.log_name).read_text().endswith("+"))
         precious = self.prefix.work / "precious.txt"
         precious.write_bytes(b"not the installer's")
         (tmp / plotrix.log_name).symlink_to(precious)
@@ -168,7 +182,11 @@ class UpToDateProductAmongOthers(InstallTestCase):
         self.assertPatched(self.products)
         self.assertPatched(current, state=1647)
         self.assertEqual(precious.read_bytes(), b"not the installer's")
-        self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
+        # The old log a viewer holds is out of the way until the viewer lets it go.
+        self.assertEqual(listing(tmp), sorted([p.log_name for p in self.products] +
+                                              [modelara.log_name + "~1"]))
+        viewer.kill()
+        wait_until(lambda: listing(tmp) == sorted(p.log_name for p in self.products))
         # Wine shows a link to a file as that file and can only remove it by deleting
         # the target, so there the link stays and its product is logged without a file.
         logged = [modelara] + ([] if (tmp / plotrix.log_name).is_symlink() else [plotrix])

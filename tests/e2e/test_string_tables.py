@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The string tables as built into servicepack.exe, read back from its RT_STRING blocks,
-hold each language's texts exactly as its source .rc file spells them."""
+hold each language's texts exactly as its source .rc file spells them; its icon has
+every size Explorer shows."""
 import re
+import struct
 import sys
 import unittest
 from pathlib import Path
@@ -64,6 +66,22 @@ class StringTables(unittest.TestCase):
                 languages.append(language)
                 self.assertEqual(built.get(language), texts)
         self.assertEqual(sorted(built), sorted(languages))
+
+    def test_icon_has_every_size_explorer_shows(self):
+        pe = pefile.PE(str(SERVICEPACK))
+        data = {}  # (type, id) -> bytes
+        for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+            for entry in kind.directory.entries:
+                lang = entry.directory.entries[0].data.struct
+                data[kind.id, entry.id] = pe.get_data(lang.OffsetToData, lang.Size)
+        group = next(v for (kind, _), v in data.items()
+                     if kind == pefile.RESOURCE_TYPE["RT_GROUP_ICON"])
+        sizes = {}
+        for k in range(struct.unpack_from("<H", group, 4)[0]):
+            width, icon_id = group[6 + 14 * k], struct.unpack_from("<H", group, 6 + 14 * k + 12)[0]
+            sizes[width or 256] = data[pefile.RESOURCE_TYPE["RT_ICON"], icon_id]
+        self.assertEqual(sorted(sizes), [16, 32, 48, 256])
+        self.assertTrue(sizes[256].startswith(b"\x89PNG"))
 
 
 if __name__ == "__main__":

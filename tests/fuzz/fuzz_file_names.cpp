@@ -28,7 +28,8 @@ bool IsDeviceName(std::u16string_view name)
     for (char16_t& c : stem) {
         c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
     }
-    if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL") {
+    if (stem == u"CON" || stem == u"PRN" || stem == u"AUX" || stem == u"NUL" ||
+        stem == u"CONIN$" || stem == u"CONOUT$") {
         return true;
     }
     return stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT")) &&

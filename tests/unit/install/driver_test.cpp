@@ -163,14 +163,19 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
 {
     os.tempPath = u"C:\\T\\";
     os.directories.insert(u"C:\\T");
-    ScriptPatch(u"C:\\T\\MSP2", u"{A};{B}");
+    ScriptPatch(u"C:\\T\\MSP2", u"{A};{B};{C}");
     AddProduct(u"{A}", u"Suite 2008");
     AddProduct(u"{B}", u"Suite: A\\B");
-    // A link planted at one log's name, a stale log at the other's: the installer
-    // writes only into new files of ours, held open while it logs.
+    AddProduct(u"{C}", u"SUITE 2008");  // the same file as the first's log
+    // A link planted at one log's name, a stale log that a reader holds at the
+    // other's, where a held file keeps its name until closed: the installer writes
+    // only into new files of ours, held open while it logs.
     os.links[u"C:\\T\\Suite 2008.log"] = u"C:\\Windows\\win.ini";
     os.files[u"C:\\Windows\\win.ini"] = fake::Bytes("[fonts]");
     os.files[u"C:\\T\\Suite_ A_B.log"] = fake::Bytes("earlier run");
+    os.posixDelete = false;
+    platform::File reader =
+        platform::OpenFile(u"C:\\T\\Suite_ A_B.log", platform::FileDisposition::ReadShareRead);
     msi.uiLevel = 5;
     std::vector<std::string> around;  // logging and UI level around each application
     msi.onCall = [&](const std::string& call) {
@@ -187,12 +192,17 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
     EXPECT_EQ(around, (std::vector<std::string>{
                           "EnableLog 4096 C:\\T\\Suite 2008.log", "apply at UI 35, held",
                           "EnableLog 16384 , held", "EnableLog 4096 C:\\T\\Suite_ A_B.log",
-                          "apply at UI 35, held", "EnableLog 16384 , held"}));
+                          "apply at UI 35, held", "EnableLog 16384 , held",
+                          "EnableLog 4096 C:\\T\\SUITE 2008 (2).log", "apply at UI 35, held",
+                          "EnableLog 16384 , held"}));
     EXPECT_EQ(msi.logCalls[0].attributes, 0u);
     EXPECT_EQ(msi.uiLevel, 5);
     EXPECT_TRUE(os.links.empty());
     EXPECT_EQ(os.files[u"C:\\Windows\\win.ini"], fake::Bytes("[fonts]"));
     EXPECT_TRUE(os.files[u"C:\\T\\Suite_ A_B.log"].empty());
+    EXPECT_EQ(os.files[u"C:\\T\\Suite_ A_B.log~1"], fake::Bytes("earlier run"));
+    reader.Reset();
+    EXPECT_EQ(os.files.count(u"C:\\T\\Suite_ A_B.log~1"), 0u);
 
     // A name that cannot be freed: the product is still patched, logged without a file.
     SetUp();

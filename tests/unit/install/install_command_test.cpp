@@ -53,12 +53,23 @@ TEST(LogPath, NameStaysAnOrdinaryFileInTheTempDirectory)
     EXPECT_EQ(MakeLogPath(u"", kCode), u"C:\\T\\" + kCode + u".log");
     // Device names, whatever follows a first dot, would open the device instead.
     for (const char16_t* device : {u"CON", u"prn", u"Aux.txt", u"nul .x", u"COM1", u"lpt9.a.b",
-                                   u"COM\u00B9"}) {
+                                   u"COM\u00B9", u"conin$", u"CONOUT$.log"}) {
         EXPECT_EQ(MakeLogPath(device, kCode), u"C:\\T\\_" + std::u16string(device) + u".log");
     }
-    for (const char16_t* file : {u"CONSOLE", u"COM10", u"LPT", u" NUL", u"xCOM1", u"Plotrix.CON"}) {
+    for (const char16_t* file : {u"CONSOLE", u"COM10", u"LPT", u" NUL", u"xCOM1", u"Plotrix.CON",
+                                 u"CONIN", u"CONOUT$x"}) {
         EXPECT_EQ(MakeLogPath(file, kCode), u"C:\\T\\" + std::u16string(file) + u".log");
     }
+}
+
+TEST(LogPath, NamesUsedInTheRunInAnyCaseGetANumber)
+{
+    std::vector<std::u16string> used = {u"C:\\T\\a.log", u"C:\\T\\A (2).log"};
+    EXPECT_EQ(DistinctLogPath(u"C:\\T\\A.log", used), u"C:\\T\\A (3).log");
+    EXPECT_EQ(DistinctLogPath(u"C:\\T\\b.log", used), u"C:\\T\\b.log");
+    EXPECT_EQ(DistinctLogPath(u"", used), u"");
+    used = {u"C:\\T\\" + std::u16string(250, u'n') + u".log"};  // no room for a number
+    EXPECT_EQ(DistinctLogPath(used[0], used), u"");
 }
 
 TEST(LogPath, EmptyWhenNoFullPathFits)

@@ -133,6 +133,7 @@ TEST_F(ExtractTest, GivenPathIsReplacedByACompleteCopy)
     EXPECT_EQ(path, u"C:\\Work\\out.msp");
     EXPECT_EQ(os.files[path], kPayload);
     EXPECT_EQ(os.files.size(), 1u);  // the copy it was written to has become the target
+    EXPECT_TRUE(os.unflushed.empty());  // on disk before it took the target's place
 }
 
 TEST_F(ExtractTest, FileThatCannotBeOpenedFails)
@@ -167,12 +168,18 @@ TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndExistingFilesAlone)
         EXPECT_EQ(os.openFiles, 0);
     }
 
-    SetUp();
-    os.files = before;
-    os.accessDenied.insert(target);  // cannot be replaced
-    std::u16string path = target;
-    EXPECT_FALSE(ExtractPatch(path));
-    EXPECT_TRUE(os.files == before);
+    // Cannot be replaced, in each of the ways the system reports.
+    for (const std::uint32_t error :
+         {platform::kErrorUnableToRemoveReplaced, platform::kErrorUnableToMoveReplacement,
+          platform::kErrorUnableToMoveReplacement2, platform::kErrorAccessDenied}) {
+        SetUp();
+        os.files = before;
+        os.replaceError = error;
+        std::u16string path = target;
+        EXPECT_FALSE(ExtractPatch(path));
+        EXPECT_EQ(os.lastError, error);
+        EXPECT_TRUE(os.files == before) << error;
+    }
 }
 
 TEST_F(ExtractTest, DirectoryWhoseEntriesCannotBeCheckedIsGivenUp)
