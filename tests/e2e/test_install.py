@@ -16,10 +16,12 @@ NO_PRODUCT = ("The service pack could not be installed because the expected Corv
 FAILED = ("A problem prevented the service pack from being installed. Contact your system "
           "administrator. \n\n Error Code: ")
 INSTALLED = {1033: ("Installation Successful", "The service pack has been successfully installed."),
-             1031: ("Installation erfolgreich", "Das service pack wurde erfolgreich installiert.")}
+             1031: ("Installation erfolgreich", "Das service pack wurde erfolgreich installiert."),
+             3082: ("Instalación correcta", "El service pack se ha instalado correctamente.")}
 FILES_IN_USE = {
     1033: "The following applications should be closed before continuing the install:",
-    1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:"}
+    1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:",
+    3082: "Debe cerrar las siguientes aplicaciones antes de continuar con la instalación:"}
 UNNECESSARY_TITLE = "Installation Unnecessary"
 
 
@@ -135,6 +137,25 @@ class LocaleInjection(InstallTestCase):
         self.assertLogsOfInstallation(tmp)
         log = (tmp / self.products[0].log_name).read_text(encoding="utf-8", errors="replace")
         self.assertNotIn("Property(S): REMOVE =", log)
+
+
+class PerUserAndRegionalProducts(InstallTestCase):
+    prefix_name = "install_peruser"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                        if p.context == 2 or p.language == 3082]
+        cls.prefix.install_demo_products(cls.products)
+
+    def test_per_user_product_patched_and_spanish_modern_sort_speaks_spanish(self):
+        self.assertEqual(sorted(p.language for p in self.products), [1033, 3082])
+        tmp = self.scratch("tmp")
+        # The Spanish product comes last in the patch's list, so its language speaks.
+        self.assertBoxes(self.prefix.run(SERVICEPACK84, tmp=tmp), (*INSTALLED[3082], MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertLogsOfInstallation(tmp)
 
 
 class GermanProductOnly(InstallTestCase):
