@@ -32,7 +32,8 @@ class InstallTestCase(harness.ProductsTestCase):
         self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
         for product in self.products:
             with self.subTest(log=product.name):
-                log = (tmp / product.log_name).read_text(encoding="utf-8", errors="replace")
+                # The installer writes its log in the ANSI code page.
+                log = (tmp / product.log_name).read_text(encoding="cp1252", errors="replace")
                 self.assertIn(f"Property(S): ProductCode = {product.code}\n", log)
                 self.assertIn(f"Property(S): PATCH = {winpath(tmp)}\\MSP2\n", log)
                 self.assertIn("Property(S): REBOOTPROMPT = SUPPRESS\n", log)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/run_state.h"
+#include "common/text.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
@@ -106,6 +107,8 @@ TEST_F(SelectionTest, ProductIsInspectedThenSequencedThenCheckedForThePatch)
                              "GetProperty {A} LOCALEID 1024",
                              "CloseHandle product {A}",
                              "SetInternalUI 1",
+                             "EnumProducts 0",
+                             "EnumProducts 1",
                              "DeterminePatchSequence {A} 4 C:\\Temp\\MSP2",
                              "GetPatchState {P1} {A} 4",
                          }));
@@ -118,6 +121,36 @@ TEST_F(SelectionTest, ProductIsInspectedThenSequencedThenCheckedForThePatch)
     EXPECT_EQ(target.LocalPackage, u"C:\\Windows\\Installer\\Alpha.msi");
     EXPECT_EQ(target.LocaleId, u"1033");
     EXPECT_EQ(target.CommandLine, u"");
+}
+
+TEST_F(SelectionTest, ProductIsAskedAboutInTheContextTheInstallerActsOn)
+{
+    // Managed per-user before unmanaged per-user before the machine; none found: the machine.
+    struct Case {
+        std::uint32_t contexts;
+        std::uint32_t used;
+    };
+    for (const Case c : {Case{4, 4}, {2, 2}, {1, 1}, {2 | 4, 2}, {1 | 2 | 4, 1}, {0, 4}}) {
+        SCOPED_TRACE(c.contexts);
+        SetUp();
+        AddProduct(u"{A}", u"Alpha").contexts = c.contexts;
+        AddProduct(u"{B}", u"Beta").contexts = 1 | 2;  // not listed: its contexts do not count
+        EXPECT_EQ(Select(u"{A}"), 1);
+        const std::string context = std::to_string(c.used);
+        EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence"),
+                  std::vector<std::string>{"DeterminePatchSequence {A} " + context + " " +
+                                           ToUtf8(kPatchPath)});
+        if (c.contexts == 0) {
+            EXPECT_EQ(os.boxes.size(), 1u);  // the machine has no such product: 308
+            EXPECT_TRUE(SelectedCodes().empty());
+            continue;
+        }
+        EXPECT_EQ(fake::CallsStartingWith("GetPatchState"),
+                  std::vector<std::string>{"GetPatchState {P1} {A} " + context});
+        ASSERT_EQ(SelectedCodes(), Codes{u"{A}"});
+        EXPECT_EQ(ProcessTargetList().At(0).Context, c.used);
+        EXPECT_TRUE(os.boxes.empty());
+    }
 }
 
 TEST_F(SelectionTest, LocaleIdComesFromTheOpenedPackageOnly)
