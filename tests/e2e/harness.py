@@ -183,7 +183,6 @@ class DemoProduct:
     version: str
     locale_id: str   # the LOCALEID property, "" when the product defines none
     msi: Path
-    context: int = 4  # where it installs: 4 the machine, 2 the current user
 
     @property
     def log_name(self):
@@ -205,8 +204,7 @@ def demo_products(sources=SOURCE_DIR / "demo" / "products", built=DEMO_DIR):
         locale = re.search(r'<Property\s+Id="LOCALEID"\s+Value="([^"]*)"', text)
         products.append(DemoProduct(attr("Id"), attr("Name"), int(attr("Language")),
                                     attr("Version"), locale.group(1) if locale else "",
-                                    built / (wxs.stem + ".msi"),
-                                    2 if 'InstallScope="perUser"' in text else 4))
+                                    built / (wxs.stem + ".msi")))
     return products
 
 
@@ -402,9 +400,9 @@ class WinePrefix:
         out = self.tool("productstate", code)
         return dict(line.split("=", 1) for line in out if "=" in line)
 
-    def patch_state(self, patch_code, product_code, context=4):
+    def patch_state(self, patch_code, product_code):
         """MsiGetPatchInfoExW State result: 0 registered, 1647 not, 1605 unknown product."""
-        return int(self.tool("patchstate", patch_code, product_code, context)[0])
+        return int(self.tool("patchstate", patch_code, product_code)[0])
 
     # Running the program --------------------------------------------------
     def dospath(self, path):
@@ -632,8 +630,7 @@ class ProductsTestCase(PrefixTestCase):
 
     def assertPatched(self, products, state=0):
         """Demo patch state on each product: 0 registered, 1647 not, 1605 unknown product."""
-        self.assertEqual({p.name: self.prefix.patch_state(DEMO_PATCH_CODE, p.code, p.context)
-                          for p in products},
+        self.assertEqual({p.name: self.prefix.patch_state(DEMO_PATCH_CODE, p.code) for p in products},
                          {p.name: state for p in products})
 
 
