@@ -21,6 +21,9 @@ void ShowProductList()
 int RunServicePack(void* module)
 {
     platform::SetModuleHandle(module);
+    // Until a product is known, messages speak the language of the user's Windows,
+    // not that of the regional format the thread starts with.
+    platform::SetThreadLocale(platform::GetUserDefaultUILanguage());
     ParseCommandLine();
     RunOptions& options = ProcessRunOptions();
 

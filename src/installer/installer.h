@@ -20,6 +20,11 @@ inline constexpr std::uint32_t kRebootRequired = 3010;
 inline constexpr std::uint32_t kPackageInvalid = 1620;
 inline constexpr std::uint32_t kPackageRejected = 1625;
 
+inline constexpr std::uint32_t kNoMoreItems = 259;
+
+// Install contexts, as bits.
+inline constexpr std::uint32_t kContextUserManaged = 1;
+inline constexpr std::uint32_t kContextUserUnmanaged = 2;
 inline constexpr std::uint32_t kContextMachine = 4;
 inline constexpr std::uint32_t kPidTemplate = 7;
 inline constexpr std::uint32_t kPidRevNumber = 9;
@@ -56,6 +61,10 @@ std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
 // MsiQueryProductStateW: the install state.
 int QueryProductState(const std::u16string& product);
 
+// MsiEnumProductsExW(any product, current user, all contexts, index): the code and
+// context of the index-th product instance; kNoMoreItems past the last.
+std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::uint32_t& context);
+
 // MsiGetProductInfoW; count as for SummaryInfoGetProperty.
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
                              char16_t* buffer, std::uint32_t& count);
@@ -70,13 +79,14 @@ std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle);
 std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
                           std::uint32_t& count);
 
-// MsiDeterminePatchSequenceW for one patch file against one product, no user.
+// MsiDeterminePatchSequenceW for one patch file against one product in the given
+// context (of the current user for the user contexts).
 // order is -1 when the patch does not apply.
 std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_t context,
                                      const std::u16string& patchPath, std::int32_t& order,
                                      std::uint32_t& status);
 
-// MsiGetPatchInfoExW(patch, product, no user, context, "State", no buffer).
+// MsiGetPatchInfoExW(patch, product, current user, context, "State", no buffer).
 std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
                             std::uint32_t context);
 

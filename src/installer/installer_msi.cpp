@@ -106,6 +106,23 @@ int QueryProductState(const std::u16string& product)
     return MsiQueryProductStateW(Wide(product));
 }
 
+std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::uint32_t& context)
+{
+    MSI_ENTRY(MsiEnumProductsExW);
+    if (MsiEnumProductsExW == nullptr) {
+        return kServiceUnavailable;
+    }
+    constexpr std::size_t kGuidUnits = 39;  // braces and terminator included
+    wchar_t code[kGuidUnits] = {};
+    MSIINSTALLCONTEXT found = MSIINSTALLCONTEXT_NONE;
+    const UINT result = MsiEnumProductsExW(nullptr, nullptr, MSIINSTALLCONTEXT_ALL, index, code,
+                                           &found, nullptr, nullptr);
+    code[kGuidUnits - 1] = L'\0';
+    product.assign(reinterpret_cast<const char16_t*>(code));
+    context = static_cast<std::uint32_t>(found);
+    return result;
+}
+
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
                              char16_t* buffer, std::uint32_t& count)
 {

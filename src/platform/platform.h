@@ -151,6 +151,8 @@ int CompareTextIgnoringCase(const std::u16string& a, const std::u16string& b);
 
 std::uint32_t GetThreadLocale();
 void SetThreadLocale(std::uint32_t locale);
+// The language of the user's Windows (GetUserDefaultUILanguage).
+std::uint16_t GetUserDefaultUILanguage();
 std::uint32_t GetLastError();
 void SetLastError(std::uint32_t error);
 

@@ -77,6 +77,7 @@ bool IsLocalSystem()
 
 std::uint32_t GetThreadLocale() { return ::GetThreadLocale(); }
 void SetThreadLocale(std::uint32_t locale) { ::SetThreadLocale(locale); }
+std::uint16_t GetUserDefaultUILanguage() { return ::GetUserDefaultUILanguage(); }
 std::uint32_t GetLastError() { return ::GetLastError(); }
 void SetLastError(std::uint32_t error) { ::SetLastError(error); }
 

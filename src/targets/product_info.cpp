@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/text.h"
 #include "installer/installer.h"
 
 namespace {
@@ -9,6 +10,15 @@ namespace {
 // Terminator included. Only the product name is read whole beyond it: a longer
 // version, language or package path is no valid one and reads as empty.
 constexpr std::uint32_t kInfoUnits = 1024;
+
+// Far more product instances than any machine has; the bound only keeps a
+// misbehaving service from holding the walk.
+constexpr std::uint32_t kMostInstances = 0x10000;
+
+// The order in which the installer looks for a product it is asked to change.
+constexpr std::uint32_t kContextPrecedence[] = {installer::kContextUserManaged,
+                                                installer::kContextUserUnmanaged,
+                                                installer::kContextMachine};
 
 std::u16string TextOf(const std::u16string& buffer)
 {
@@ -58,6 +68,29 @@ std::u16string GetProductVersion(const std::u16string& productCode)
 std::u16string GetProductPackage(const std::u16string& productCode)
 {
     return ProductInfo(productCode, u"LocalPackage");
+}
+
+// Every instance is walked and compared here: given a product code to look for,
+// Wine's enumeration finds nothing.
+std::uint32_t GetProductContext(const std::u16string& productCode)
+{
+    std::uint32_t found = 0;
+    std::u16string code;
+    std::uint32_t context = 0;
+    for (std::uint32_t index = 0;
+         index < kMostInstances &&
+         installer::EnumProducts(index, code, context) == installer::kSuccess;
+         ++index) {
+        if (EqualsAsciiIgnoringCase(code, productCode)) {
+            found |= context;
+        }
+    }
+    for (const std::uint32_t candidate : kContextPrecedence) {
+        if ((found & candidate) != 0) {
+            return candidate;
+        }
+    }
+    return installer::kContextMachine;
 }
 
 bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16string& name,

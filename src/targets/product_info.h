@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 bool IsProductPresent(const std::u16string& productCode);
@@ -10,3 +11,7 @@ std::u16string GetProductPackage(const std::u16string& productCode);
 // which is also the result.
 bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16string& name,
                                   std::u16string& language, std::u16string& localeId);
+
+// The install context whose instance of the product the installer acts on for the
+// current user; the machine when none can be found.
+std::uint32_t GetProductContext(const std::u16string& productCode);

@@ -24,6 +24,7 @@ void Inspect(TargetProduct& product)
     product.LocalPackage = GetProductPackage(product.ProductCode);
     GetProductNameLanguageLocale(product.ProductCode, product.ProductName, product.Language,
                                  product.LocaleId);
+    product.Context = GetProductContext(product.ProductCode);
 
     CurrentProductName() = product.ProductName;
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
@@ -37,7 +38,7 @@ bool NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
     std::int32_t order = 0;
     std::uint32_t status = 0;
     const std::uint32_t result = installer::DeterminePatchSequence(
-        product.ProductCode, installer::kContextMachine, patchPath, order, status);
+        product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
         ShowMessage(msg::kNotDesignedFor);
         return false;
@@ -45,8 +46,8 @@ bool NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
     if (order == kOrderNotApplicable) {
         return false;
     }
-    return installer::GetPatchState(leadingPatchCode, product.ProductCode,
-                                    installer::kContextMachine) != installer::kSuccess;
+    return installer::GetPatchState(leadingPatchCode, product.ProductCode, product.Context) !=
+           installer::kSuccess;
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "installer/installer.h"
 
 // What the run learns about one product the patch will be applied to.
 struct TargetProduct {
@@ -13,6 +16,8 @@ struct TargetProduct {
     std::u16string LocalPackage;
     std::u16string LocaleId = u"0";
     std::u16string CommandLine;
+    // The install context whose instance is sequenced and asked about the patch.
+    std::uint32_t Context = installer::kContextMachine;
 };
 
 // The products to patch, in the order of the patch's target list.

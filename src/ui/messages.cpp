@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "common/run_state.h"
@@ -20,6 +21,17 @@ constexpr unsigned kLargestStringId = 0xFFFF;
 constexpr unsigned kFirstOwnId = 300;
 constexpr unsigned kLastOwnId = 321;
 constexpr std::uint32_t kLanguageMask = 0xFFFF;
+
+// Each language's table is that of its main region (sublanguage 1), except
+// Chinese, whose two scripts have one table each.
+constexpr std::uint16_t kPrimaryLanguageMask = 0x3FF;
+constexpr unsigned kSubLanguageShift = 10;
+constexpr std::uint16_t kSubLanguageDefault = 1;
+constexpr std::uint16_t kLanguageChinese = 0x04;
+constexpr std::uint16_t kChineseTraditional = 0x0404;  // zh-TW
+constexpr std::uint16_t kChineseSimplified = 0x0804;   // zh-CN
+// zh-TW, zh-HK, zh-MO and the Traditional neutral form (zh-Hant).
+constexpr std::array<std::uint16_t, 4> kTraditionalSubLanguages = {0x01, 0x03, 0x05, 0x1F};
 
 unsigned BlockOf(unsigned id) { return id / kStringsPerBlock + 1; }
 
@@ -64,6 +76,35 @@ bool LanguageHasTable(std::uint16_t language)
         }
     }
     return false;
+}
+
+std::uint16_t RegionalTableLanguage(std::uint16_t language)
+{
+    const auto primary = static_cast<std::uint16_t>(language & kPrimaryLanguageMask);
+    if (primary != kLanguageChinese) {
+        return static_cast<std::uint16_t>(kSubLanguageDefault << kSubLanguageShift | primary);
+    }
+    const auto sub = static_cast<std::uint16_t>(language >> kSubLanguageShift);
+    for (const std::uint16_t traditional : kTraditionalSubLanguages) {
+        if (sub == traditional) {
+            return kChineseTraditional;
+        }
+    }
+    return kChineseSimplified;
+}
+
+// The language whose table serves the thread's language: its own, else that of
+// its language in another region; none leaves the choice to the platform.
+std::optional<std::uint16_t> TableLanguage(std::uint16_t language)
+{
+    if (LanguageHasTable(language)) {
+        return language;
+    }
+    const std::uint16_t regional = RegionalTableLanguage(language);
+    if (regional != language && LanguageHasTable(regional)) {
+        return regional;
+    }
+    return std::nullopt;
 }
 
 enum class InsertKind { None, PackageWord, ProductName, ErrorCode };
@@ -140,13 +181,12 @@ int LoadMessageString(unsigned id, std::u16string& text, int capacity)
     // The thread locale picks the table: the platform's own string loader
     // ignores it, so the language's block is looked up explicitly.
     const auto language = static_cast<std::uint16_t>(platform::GetThreadLocale() & kLanguageMask);
+    const std::optional<std::uint16_t> table = TableLanguage(language);
     const std::u16string block = NumericResourceName(BlockOf(id));
     platform::ResourceBytes bytes;
-    platform::ResourceResult found =
-        platform::LoadResourceInLanguage(kStringTableType, block, language, bytes);
-    if (found == platform::ResourceResult::Missing && !LanguageHasTable(language)) {
-        found = platform::LoadResource(kStringTableType, block, bytes);
-    }
+    const platform::ResourceResult found =
+        table ? platform::LoadResourceInLanguage(kStringTableType, block, *table, bytes)
+              : platform::LoadResource(kStringTableType, block, bytes);
     if (found != platform::ResourceResult::Found) {
         return 0;
     }

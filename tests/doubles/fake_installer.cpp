@@ -158,6 +158,23 @@ int QueryProductState(const std::u16string& product)
     return found == nullptr ? -1 : found->state;  // INSTALLSTATE_UNKNOWN
 }
 
+std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::uint32_t& context)
+{
+    fake::Record("EnumProducts " + std::to_string(index));
+    // Machine instances first, as Wine lists them: not the order the installer acts in.
+    std::uint32_t seen = 0;
+    for (const std::uint32_t bit : {kContextMachine, kContextUserUnmanaged, kContextUserManaged}) {
+        for (const auto& [code, found] : g_state.products) {
+            if ((found.contexts & bit) != 0 && seen++ == index) {
+                product = code;
+                context = bit;
+                return kSuccess;
+            }
+        }
+    }
+    return kNoMoreItems;
+}
+
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
                              char16_t* buffer, std::uint32_t& count)
 {
@@ -226,6 +243,9 @@ std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_
     if (found == nullptr) {
         return fake::kErrorUnknownProduct;
     }
+    if ((found->contexts & context) == 0) {
+        return fake::kErrorBadConfiguration;
+    }
     if (found->sequenceResult != kSuccess) {
         return found->sequenceResult;
     }
@@ -240,7 +260,7 @@ std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16strin
     fake::Record("GetPatchState " + fake::Utf8(patchCode) + " " + fake::Utf8(product) + " " +
                  std::to_string(context));
     const fake::Product* found = fake::FindProduct(product);
-    if (found == nullptr) {
+    if (found == nullptr || (found->contexts & context) == 0) {
         return fake::kErrorUnknownProduct;
     }
     const auto it = found->patchStates.find(patchCode);

@@ -21,6 +21,7 @@ inline constexpr std::uint32_t kErrorOpenFailed = 110;
 inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
 inline constexpr std::uint32_t kErrorUnknownProperty = 1608;
 inline constexpr std::uint32_t kErrorUnknownPatch = 1647;
+inline constexpr std::uint32_t kErrorBadConfiguration = 1610;
 inline constexpr std::uint32_t kVtEmpty = 0;
 inline constexpr std::uint32_t kVtInteger = 3;  // VT_I4
 
@@ -36,6 +37,9 @@ struct Summary {
 
 struct Product {
     int state = installer::kStateDefault;
+    // The install contexts it has an instance in, as bits. Sequencing and patch
+    // queries in any other context fail as msi.dll's do (1610, 1605).
+    std::uint32_t contexts = installer::kContextMachine;
 
     // MsiGetProductInfoW: a missing name answers kErrorUnknownProperty; an
     // entry in infoErrors answers that code with the buffer untouched.

@@ -536,6 +536,7 @@ int CompareTextIgnoringCase(const std::u16string& a, const std::u16string& b)
 }
 
 std::uint32_t GetThreadLocale() { return g_state.threadLocale; }
+std::uint16_t GetUserDefaultUILanguage() { return g_state.userUiLanguage; }
 
 void SetThreadLocale(std::uint32_t locale)
 {

@@ -80,6 +80,7 @@ struct PlatformState {
     int snapshots = 0;
 
     std::uint32_t threadLocale = 1033;
+    std::uint16_t userUiLanguage = 1033;
     std::vector<std::uint32_t> localesSet;
     std::uint32_t lastError = 0;
     int lastErrorReads = 0;

@@ -17,10 +17,12 @@ NO_PRODUCT = ("The service pack could not be installed because the expected Corv
 FAILED = ("A problem prevented the service pack from being installed. Contact your system "
           "administrator. \n\n Error Code: ")
 INSTALLED = {1033: ("Installation Successful", "The service pack has been successfully installed."),
-             1031: ("Installation erfolgreich", "Das service pack wurde erfolgreich installiert.")}
+             1031: ("Installation erfolgreich", "Das service pack wurde erfolgreich installiert."),
+             3082: ("Instalación correcta", "El service pack se ha instalado correctamente.")}
 FILES_IN_USE = {
     1033: "The following applications should be closed before continuing the install:",
-    1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:"}
+    1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:",
+    3082: "Debe cerrar las siguientes aplicaciones antes de continuar con la instalación:"}
 UNNECESSARY_TITLE = "Installation Unnecessary"
 
 
@@ -31,7 +33,8 @@ class InstallTestCase(harness.ProductsTestCase):
         self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
         for product in self.products:
             with self.subTest(log=product.name):
-                log = (tmp / product.log_name).read_text(encoding="utf-8", errors="replace")
+                # The installer writes its log in the ANSI code page.
+                log = (tmp / product.log_name).read_text(encoding="cp1252", errors="replace")
                 self.assertIn(f"Property(S): ProductCode = {product.code}\n", log)
                 self.assertIn(f"Property(S): PATCH = {winpath(tmp)}\\MSP2\n", log)
                 self.assertIn("Property(S): REBOOTPROMPT = SUPPRESS\n", log)
@@ -136,6 +139,23 @@ class LocaleInjection(InstallTestCase):
         self.assertLogsOfInstallation(tmp)
         log = (tmp / self.products[0].log_name).read_text(encoding="utf-8", errors="replace")
         self.assertNotIn("Property(S): REMOVE =", log)
+
+
+class PerUserSpanishProduct(InstallTestCase):
+    prefix_name = "install_peruser"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                        if p.language == 3082]
+        cls.prefix.install_demo_products(cls.products)
+
+    def test_patched_in_its_own_context_with_a_spanish_closing_box(self):
+        tmp = self.scratch("tmp")
+        self.assertBoxes(self.prefix.run(SERVICEPACK84, tmp=tmp), (*INSTALLED[3082], MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertLogsOfInstallation(tmp)
 
 
 def wait_until(condition, timeout=30):

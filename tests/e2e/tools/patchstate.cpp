@@ -1,5 +1,6 @@
-// Prints the result code of MsiGetPatchInfoExW(PATCH, PRODUCT, machine context, "State"):
-// 0 once the patch is registered on the product, 1647 while it is not.
+// Prints the result code of MsiGetPatchInfoExW(PATCH, PRODUCT, machine context, "State"),
+// or of the current user's context for a product the machine does not know: 0 once the
+// patch is registered on the product, 1647 while it is not.
 #include <windows.h>
 #include <msi.h>
 #include <cwchar>
@@ -14,6 +15,9 @@ int wmain(int argc, wchar_t** argv)
     DWORD size = 64;
     UINT rc = MsiGetPatchInfoExW(argv[1], argv[2], nullptr, MSIINSTALLCONTEXT_MACHINE,
                                  INSTALLPROPERTY_PATCHSTATE, value, &size);
+    if (rc == ERROR_UNKNOWN_PRODUCT)
+        rc = MsiGetPatchInfoExW(argv[1], argv[2], nullptr, MSIINSTALLCONTEXT_USERUNMANAGED,
+                                INSTALLPROPERTY_PATCHSTATE, value, &size);
     std::wprintf(L"%u\n", rc);
     return 0;
 }

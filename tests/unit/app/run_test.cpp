@@ -112,7 +112,9 @@ TEST_F(RunTest, SecondaryModesCombineWithoutInstalling)
 TEST_F(RunTest, HelpShowsOneBoxInTheUsersLanguageAndDoesNothingElse)
 {
     const ShippedTable german = LoadShippedTable("de-DE.rc");
-    os.threadLocale = 1031;
+    LoadShippedTable("fr-FR.rc");
+    os.threadLocale = 1036;  // the regional format; Windows speaks German to this user
+    os.userUiLanguage = 1031;
     EXPECT_EQ(Run({u"/e", u"/?"}), 0);
     ASSERT_EQ(os.boxes.size(), 1u);
     EXPECT_EQ(os.boxes[0].title, german.texts.at(msg::kTitleHelp));

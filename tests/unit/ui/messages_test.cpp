@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "common/run_state.h"
@@ -212,6 +213,31 @@ TEST_F(Messages, ThreadLocaleChoosesTheTable)
     fake::Platform().fallbackLanguage = kGerman;
     EXPECT_EQ(Load(msg::kTitleError), german.texts.at(msg::kTitleError));
     EXPECT_EQ(Load(msg::kFilesInUse), german.texts.at(msg::kFilesInUse));
+}
+
+TEST_F(Messages, RegionalLanguageReadsTheTableOfItsLanguage)
+{
+    std::map<std::string, ShippedTable> tables;
+    for (auto& table : LoadShippedTables()) {
+        tables[table.file] = table;
+    }
+    fake::Platform().fallbackLanguage = 1041;  // the platform's choice would be Japanese
+    const std::vector<std::pair<std::uint32_t, std::string>> cases = {
+        {3082, "es-ES.rc"},  {2058, "es-ES.rc"},  {0x1000C0A, "es-ES.rc"}, {2070, "pt-BR.rc"},
+        {3079, "de-DE.rc"},  {2055, "de-DE.rc"},  {0x0007, "de-DE.rc"},    {3084, "fr-FR.rc"},
+        {2057, "en-US.rc"},  {3076, "zh-TW.rc"},  {5124, "zh-TW.rc"},      {0x7C04, "zh-TW.rc"},
+        {4100, "zh-CN.rc"},  {0x0004, "zh-CN.rc"}, {1049, "ru-RU.rc"},     {1055, "ja-JP.rc"},
+    };
+    for (const auto& [locale, file] : cases) {
+        SCOPED_TRACE(locale);
+        fake::Platform().threadLocale = locale;
+        EXPECT_EQ(Load(msg::kTitleError), tables.at(file).texts.at(msg::kTitleError));
+    }
+    // What the borrowed table lacks stays empty (Dutch in Belgium, a table for the Netherlands).
+    fake::AddStringTable(1043, {{msg::kFilesInUse, u"Alleen deze tekst"}});
+    fake::Platform().threadLocale = 2067;
+    EXPECT_EQ(Load(msg::kRunningApplications), u"");
+    EXPECT_EQ(Load(msg::kFilesInUse), u"Alleen deze tekst");
 }
 
 TEST_F(Messages, IdMissingFromTheLanguagesTableIsNotBorrowed)
