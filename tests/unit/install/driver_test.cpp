@@ -89,7 +89,7 @@ TEST_F(DriverTest, NoListedProductChecksApplicationsThenReports307)
 {
     std::vector<std::size_t> boxesAtSnapshot;
     os.beforeSnapshot = [&](int) { boxesAtSnapshot.push_back(os.boxes.size()); };
-    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(RunInstall(), 1642u);
     EXPECT_EQ(boxesAtSnapshot, (std::vector<std::size_t>{0, 0}));
     ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kNoProduct));
     EXPECT_EQ(os.boxes[0].locale, 1033u);
@@ -101,7 +101,7 @@ TEST_F(DriverTest, PresentProductsThatNeedNothingReport306)
 {
     AddProduct(u"{A}", u"Alpha").patchStates[u"{P1}"] = 0;
     AddProduct(u"{B}", u"Beta").sequenceOrder = -1;
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ExpectOneBox(u"Your version of Beta is up-to-date");
     EXPECT_TRUE(msi.configureCalls.empty());
     ExpectPatchDeleted();
@@ -114,7 +114,7 @@ TEST_F(DriverTest, SuccessCodesGoOnToTheNextTargetAndEndWith301)
         SetUp();
         AddProduct(u"{A}", u"Alpha").configureResult = first;
         AddProduct(u"{B}", u"Beta");
-        EXPECT_TRUE(RunInstall());
+        EXPECT_EQ(RunInstall(), first);
         EXPECT_EQ(Configured(), (Codes{u"{A}", u"{B}"}));
         ExpectOneBox(kInstalled);
         ExpectPatchDeleted();
@@ -132,7 +132,7 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
         SetUp();
         AddProduct(u"{A}", u"Alpha").configureResult = result;
         AddProduct(u"{B}", u"Beta");
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), result);
         EXPECT_EQ(Configured(), Codes{u"{A}"});
         ExpectOneBox(text);
         ExpectPatchDeleted();
@@ -142,15 +142,66 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
     }
 }
 
+TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
+{
+    constexpr std::uint32_t kRefused = 1;  // as a result: the patch cannot be sequenced
+    constexpr std::uint32_t kHasPatch = 2;
+    constexpr std::uint32_t kNotApplicable = 3;
+    const std::u16string refused = u"This service pack could not be installed because it is not";
+    const std::u16string restart =
+        kInstalled + u"\n\nThe computer must be restarted to complete the installation.";
+    struct Case {
+        std::vector<std::uint32_t> products;  // {A}, {B}: a configure result or a kind above
+        std::vector<std::u16string> boxes;    // whole texts, or how they begin
+        std::uint32_t exitCode;
+    };
+    const Case cases[] = {
+        {{3010, 0}, {restart}, 3010},
+        {{3010, 1641}, {restart}, 1641},
+        {{1641, 3010}, {restart}, 1641},
+        {{0, installer::kPackageRejected}, {u"The update for Beta was refused"}, 1625},
+        // The 308 boxes are the whole answer when nothing was patched.
+        {{kRefused}, {refused}, 1642},
+        {{kRefused, kHasPatch}, {refused}, 1642},
+        {{kRefused, 0}, {refused, kInstalled}, 0},
+        {{kHasPatch, kNotApplicable}, {u"Your version of Beta is up-to-date"}, 0},
+        {{kNotApplicable}, {kNoProduct}, 1642},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.products));
+        SetUp();
+        for (std::size_t i = 0; i < c.products.size(); ++i) {
+            fake::Product& product =
+                AddProduct(i == 0 ? u"{A}" : u"{B}", i == 0 ? u"Alpha" : u"Beta");
+            switch (c.products[i]) {
+            case kRefused: product.sequenceResult = 1603; break;
+            case kHasPatch: product.patchStates[u"{P1}"] = 0; break;
+            case kNotApplicable: product.sequenceOrder = -1; break;
+            default: product.configureResult = c.products[i];
+            }
+        }
+        EXPECT_EQ(RunInstall(), c.exitCode);
+        ASSERT_EQ(os.boxes.size(), c.boxes.size());
+        for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+            EXPECT_EQ(os.boxes[i].text.substr(0, c.boxes[i].size()), c.boxes[i]);
+        }
+        // The restart sentence is there exactly when a restart is due.
+        EXPECT_EQ(os.boxes.back().text.find(u"restarted") != std::u16string::npos,
+                  c.exitCode == 3010 || c.exitCode == 1641);
+        ExpectPatchDeleted();
+    }
+}
+
 TEST_F(DriverTest, LocaleIdEntersTheCommandLineOnlyWithTwoOrMoreCharacters)
 {
     ScriptPatch(kPatchPath, u"{A};{B};{C}");
     AddProduct(u"{A}", u"Alpha");
     AddProduct(u"{B}", u"Beta").packageProperties[u"LOCALEID"] = u"0";
     AddProduct(u"{C}", u"Gamma").packageProperties.clear();
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ASSERT_EQ(msi.configureCalls.size(), 3u);
-    const std::u16string tail = u"REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"" + kFilesInUse + u"\"";
+    const std::u16string tail =
+        u"REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress FILESINUSETEXT=\"" + kFilesInUse + u"\"";
     EXPECT_EQ(msi.configureCalls[0].commandLine,
               u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=1033 " + tail);
     EXPECT_EQ(msi.configureCalls[1].commandLine, u"PATCH=\"C:\\Temp\\MSP2\" " + tail);
@@ -183,7 +234,7 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
         }
     };
 
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(around, (std::vector<std::string>{
                           "EnableLog 4096 C:\\T\\Suite 2008.log", "apply at UI 35, held",
                           "EnableLog 16384 , held", "EnableLog 4096 C:\\T\\Suite_ A_B.log",
@@ -198,7 +249,7 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
     SetUp();
     AddProduct(u"{A}", u"Alpha");
     os.accessDenied.insert(u"C:\\Temp\\Alpha.log");
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(Configured(), Codes{u"{A}"});
     EXPECT_EQ(msi.logCalls[0].file, u"");
 }
@@ -212,17 +263,17 @@ TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
         Codes configured;
         std::u16string box;
         std::uint32_t boxLocale;
-        bool result;
+        std::uint32_t exitCode;
     };
     const Case cases[] = {
-        {u"13.3.0.5", u"5.0", 0, {u"{B}"}, u"Das service pack wurde", 1031, true},
+        {u"13.3.0.5", u"5.0", 0, {u"{B}"}, u"Das service pack wurde", 1031, 0},
         // 301 speaks for a patched product, not for the one passed over.
-        {u"5.0", u"13.10.0.0", 0, {u"{A}"}, kInstalled, 1033, true},
+        {u"5.0", u"13.10.0.0", 0, {u"{A}"}, kInstalled, 1033, 0},
         // 306 names the product passed over, though selection looked at Beta last.
-        {u"13.3.0.5", nullptr, 0, {}, u"Your version of Alpha is up-to-date", 1033, true},
-        {u"13.3.0.5", u"5.0", 1603, {u"{B}"}, u"Das service pack konnte", 1031, false},
+        {u"13.3.0.5", nullptr, 0, {}, u"Your version of Alpha is up-to-date", 1033, 0},
+        {u"13.3.0.5", u"5.0", 1603, {u"{B}"}, u"Das service pack konnte", 1031, 1603},
         // A failure after a success: no 301.
-        {u"5.0", u"5.0", 1603, {u"{A}", u"{B}"}, u"Das service pack konnte", 1031, false},
+        {u"5.0", u"5.0", 1603, {u"{A}", u"{B}"}, u"Das service pack konnte", 1031, 1603},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8(c.box));
@@ -232,7 +283,7 @@ TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
             AddProduct(u"{B}", u"Beta", c.betaVersion ? c.betaVersion : u"5.0", u"1031");
         beta.configureResult = c.betaResult;
         beta.sequenceOrder = c.betaVersion ? 0 : -1;
-        EXPECT_EQ(RunInstall(), c.result);
+        EXPECT_EQ(RunInstall(), c.exitCode);
         EXPECT_EQ(Configured(), c.configured);
         ASSERT_NO_FATAL_FAILURE(ExpectOneBox(c.box));
         EXPECT_EQ(os.boxes[0].locale, c.boxLocale);
@@ -244,7 +295,7 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
 {
     os.resources.clear();  // extraction fails: there is no file to delete
     LoadShippedTable("en-US.rc");
-    EXPECT_FALSE(RunInstall());
+    EXPECT_NE(RunInstall(), 0u);
     ExpectOneBox(kFailed);
     EXPECT_TRUE(os.deleted.empty());
     EXPECT_TRUE(msi.calls.empty());
@@ -253,7 +304,7 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
         SetUp();
         msi.summaries[kPatchPath].properties.erase(missing);
         AddProduct(u"{A}", u"Alpha");
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), 1620u);
         ExpectOneBox(kFailed + u"1620");  // the package is not the patch it should be
         EXPECT_TRUE(fake::CallsStartingWith("QueryProductState").empty());
         ExpectPatchDeleted();
@@ -277,7 +328,7 @@ TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
                 change(os.files);
             }
         };
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), std::stoul(ToUtf8(code)));
         ExpectOneBox(kFailed + code);
         EXPECT_TRUE(msi.calls.empty());
         ExpectPatchDeleted();
@@ -292,7 +343,7 @@ TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
         changed += platform::OpenFile(kPatchPath, platform::FileDisposition::OpenOrCreate).Valid();
         changed += platform::DeleteFile(kPatchPath);
     };
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(msi.configureCalls.size(), 1u);
     EXPECT_EQ(changed, 0);
     EXPECT_EQ(os.files.count(kPatchPath), 0u);
@@ -300,13 +351,22 @@ TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
 
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
 {
+    // Unseen: no box can be answered, so the check ends the run as Cancel would.
+    os.desktopVisible = false;
+    AddProduct(u"{A}", u"Alpha");
+    os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+    EXPECT_EQ(RunInstall(), 1602u);
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(msi.configureCalls.empty());
+    ExpectPatchDeleted();
+
     for (const bool quiet : {false, true}) {
         SetUp();
         ProcessRunOptions().quiet = quiet;
         AddProduct(u"{A}", u"Alpha");
         os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
         os.answers = {kAnswerCancel};
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), 1602u);
         // The check's own box is shown even in quiet mode; 300 is not.
         ASSERT_EQ(os.boxes.size(), quiet ? 1u : 2u);
         EXPECT_EQ(os.boxes[0].flags, kRetryCancelBoxFlags);
@@ -317,28 +377,39 @@ TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
     }
 }
 
-TEST_F(DriverTest, QuietRunShowsNoMessageButDecidesTheSame)
+TEST_F(DriverTest, QuietOrUnseenRunShowsNoMessageButDecidesTheSame)
 {
-    ProcessRunOptions().quiet = true;
-    AddProduct(u"{A}", u"Alpha").configureResult = 1603;
-    AddProduct(u"{B}", u"Beta");
-    EXPECT_FALSE(RunInstall());
-    EXPECT_EQ(Configured(), Codes{u"{A}"});
-    EXPECT_TRUE(os.boxes.empty());
-    ExpectPatchDeleted();
+    for (const bool quiet : {true, false}) {
+        SetUp();
+        ProcessRunOptions().quiet = quiet;
+        os.desktopVisible = quiet;
+        AddProduct(u"{A}", u"Alpha").configureResult = 1603;
+        AddProduct(u"{B}", u"Beta");
+        int appliedAt = 0;
+        msi.onCall = [&](const std::string& call) {
+            appliedAt = call.rfind("ConfigureProductEx", 0) == 0 ? msi.uiLevel : appliedAt;
+        };
+        EXPECT_EQ(RunInstall(), 1603u);
+        EXPECT_EQ(Configured(), Codes{u"{A}"});
+        EXPECT_TRUE(os.boxes.empty());
+        ExpectPatchDeleted();
+        // Where no one sees them, the installer's own dialogs would wait for ever.
+        EXPECT_EQ(appliedAt, quiet ? installer::kUiLevelBasicNoCancel : installer::kUiLevelNone);
 
-    SetUp();
-    ProcessRunOptions().quiet = true;
-    EXPECT_FALSE(RunInstall());
-    EXPECT_TRUE(os.boxes.empty());
-    ExpectPatchDeleted();
+        SetUp();
+        ProcessRunOptions().quiet = quiet;
+        os.desktopVisible = quiet;
+        EXPECT_EQ(RunInstall(), 1642u);
+        EXPECT_TRUE(os.boxes.empty());
+        ExpectPatchDeleted();
+    }
 }
 
 TEST_F(DriverTest, EachProductIsHandledInItsOwnLanguage)
 {
     AddProduct(u"{A}", u"Alpha", u"5.0", u"1033");
     AddProduct(u"{B}", u"Beta", u"5.0", u"1031");
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ASSERT_EQ(msi.configureCalls.size(), 2u);
     // Selection left the thread German; the first product still gets English.
     EXPECT_NE(msi.configureCalls[0].commandLine.find(kFilesInUse), std::u16string::npos);
@@ -359,7 +430,7 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
     os.environment[u"TMP"] = u"tmp";
     ScriptPatch(u"C:\\Work\\tmp\\MSP2", u"{A}");
     AddProduct(u"{A}", u"Alpha");
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ASSERT_EQ(msi.configureCalls.size(), 1u);
     EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"C:\\Work\\tmp\\MSP2\"", 0), 0u);
     EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);

@@ -89,10 +89,10 @@ protected:
     }
 };
 
-TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheFifteenIds)
+TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheSixteenIds)
 {
     const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309, 310,
-                                    311, 312, 313, 314, 315, 320, 321};
+                                    311, 312, 313, 314, 315, 316, 320, 321};
     for (const auto& table : LoadShippedTables()) {
         SCOPED_TRACE(table.file);
         EXPECT_EQ(table.language, table.expectedLanguage);
@@ -173,14 +173,18 @@ TEST_F(Messages, ErrorCodeIsReadBeforeTheLookupCanChangeIt)
     EXPECT_TRUE(EndsWith(fake::Platform().boxes[0].text, u"Error Code: -2147023293"));
 }
 
-TEST_F(Messages, QuietShowsNothingAndLeavesTheErrorUnread)
+TEST_F(Messages, QuietOrUnseenShowsNothingAndLeavesTheErrorUnread)
 {
-    LoadShippedTable("en-US.rc");
-    ProcessRunOptions().quiet = true;
-    EXPECT_EQ(ShowMessage(msg::kInstalled), kAnswerNo);
-    EXPECT_EQ(ShowMessage(msg::kInstallFailed), kAnswerNo);
-    EXPECT_TRUE(fake::Platform().boxes.empty());
-    EXPECT_EQ(fake::Platform().lastErrorReads, 0);
+    for (const bool quiet : {true, false}) {
+        SetUp();
+        LoadShippedTable("en-US.rc");
+        ProcessRunOptions().quiet = quiet;
+        fake::Platform().desktopVisible = quiet;  // no one could answer a box
+        EXPECT_EQ(ShowMessage(msg::kInstalled), kAnswerNo);
+        EXPECT_EQ(ShowMessage(msg::kInstallFailed), kAnswerNo);
+        EXPECT_TRUE(fake::Platform().boxes.empty());
+        EXPECT_EQ(fake::Platform().lastErrorReads, 0);
+    }
 }
 
 TEST_F(Messages, ThreadLocaleChoosesTheTable)
