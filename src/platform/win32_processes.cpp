@@ -49,6 +49,8 @@ bool IsStationVisible()
 
 bool IsDesktopVisible()
 {
+    // Asked on the way to message 300, which shows the last error: left as found.
+    const DWORD error = ::GetLastError();
     static const bool visible = [] {
         DWORD session = 0;
         // Services run in session 0, which has no interactive desktop since Windows Vista.
@@ -58,6 +60,7 @@ bool IsDesktopVisible()
         }
         return IsStationVisible();
     }();
+    ::SetLastError(error);
     return visible;
 }
 

@@ -34,6 +34,7 @@ class InstallTestCase(harness.ProductsTestCase):
                 self.assertIn(f"Property(S): ProductCode = {product.code}\n", log)
                 self.assertIn(f"Property(S): PATCH = {winpath(tmp)}\\MSP2\n", log)
                 self.assertIn("Property(S): REBOOTPROMPT = SUPPRESS\n", log)
+                self.assertIn("Property(S): REBOOT = ReallySuppress\n", log)
                 self.assertIn(f"Property(S): FILESINUSETEXT = {FILES_IN_USE[product.language]}\n",
                               log)
                 # Basic progress UI during the installation (the Cancel bit is not shown).
@@ -135,6 +136,28 @@ class LocaleInjection(InstallTestCase):
         self.assertLogsOfInstallation(tmp)
         log = (tmp / self.products[0].log_name).read_text(encoding="utf-8", errors="replace")
         self.assertNotIn("Property(S): REMOVE =", log)
+
+
+class RestartScheduled(InstallTestCase):
+    prefix_name = "install_restart"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                        if p.name == "Corvanta Restart Demo 13"]
+        cls.prefix.install_demo_products(cls.products)
+
+    def test_restart_sentence_and_exit_code_3010_without_restarting(self):
+        tmp = self.scratch("tmp")
+        # The 84-product patch lists every test product.
+        code, result = self.prefix.launched(SERVICEPACK84, "/exitcode", tmp=tmp)
+        self.assertEqual(code, 3010)
+        title, text = INSTALLED[1033]
+        self.assertBoxes(result, (title, text + "\n\nThe computer must be restarted to complete "
+                                  "the installation.", MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertLogsOfInstallation(tmp)
 
 
 class GermanProductOnly(InstallTestCase):
