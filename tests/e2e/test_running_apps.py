@@ -100,27 +100,18 @@ class Unattended(WatchedAppTestCase):
 
     def test_no_box_no_wait_and_the_outcome_as_exit_code(self):
         plotrix = self.start_watched()
-        for args in ([], ["/q"]):
-            with self.subTest(args=args):
-                tmp, started = self.scratch("tmp" + "".join(a.strip("/") for a in args)), time.time()
-                code, result = self.prefix.launched(SERVICEPACK, *args, "/exitcode", unseen=True,
-                                                    tmp=tmp)
-                self.assertEqual((code, result.boxes), (1602, []))   # as if Cancel were chosen
-                self.assertLess(time.time() - started, 30)
-                self.assertNothingInstalled(tmp)
+        tmp, started = self.scratch("tmp_running"), time.time()
+        code, result = self.prefix.launched(SERVICEPACK, "/q", "/exitcode", unseen=True, tmp=tmp)
+        self.assertEqual((code, result.boxes), (1602, []))   # as if Cancel had been chosen
+        self.assertLess(time.time() - started, 30)
+        self.assertNothingInstalled(tmp)
         self.end(plotrix)
-        self.wait_listed("plrx.exe", False)
 
-        for args in (["/i"], ["/?"]):
-            with self.subTest(args=args):
-                code, result = self.prefix.launched(SERVICEPACK, *args, unseen=True)
-                self.assertEqual((code, result.boxes), (0, []))
-        tmp = self.scratch("tmp_bare")
+        tmp = self.scratch("tmp")
         code, result = self.prefix.launched(SERVICEPACK, unseen=True, tmp=tmp)
         self.assertEqual((code, result.boxes), (0, []))
         self.assertPatched(self.products)
-        self.assertEqual(listing(tmp), sorted(p.log_name for p in self.products))
-        for product in self.products:   # the installer's own UI is none, not basic
+        for product in self.products:   # the installer's own UI: none, not basic
             self.assertIn("Property(S): UILevel = 2\n",
                           (tmp / product.log_name).read_text(errors="replace"))
 

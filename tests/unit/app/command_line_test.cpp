@@ -96,28 +96,6 @@ TEST(CommandLine, HelpAnywhereOverridesEverythingElse)
     EXPECT_FALSE(Parse({u"-?"}).help);
 }
 
-TEST(CommandLine, ExitCodeCountsAnywhereAndIsNeverAPath)
-{
-    struct Case {
-        std::vector<std::u16string> arguments;
-        std::u16string extractPath;
-    };
-    const Case cases[] = {
-        {{u"/EXITCODE"}, u""},
-        {{u"/i", u"/q", u"/exitcode"}, u""},
-        {{u"/e", u"/exitcode"}, u""},
-        {{u"/e", u"/exitcode", u"out.msp"}, u"out.msp"},
-    };
-    for (const Case& c : cases) {
-        const RunOptions o = Parse(c.arguments);
-        EXPECT_TRUE(o.exitCode);
-        EXPECT_EQ(o.extractPath, c.extractPath);
-        EXPECT_FALSE(o.quiet);
-    }
-    EXPECT_FALSE(Parse({u"/q"}).exitCode);
-    EXPECT_FALSE(Parse({u"-exitcode"}).exitCode);
-}
-
 TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
 {
     fake::ResetPlatform();

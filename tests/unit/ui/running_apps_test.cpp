@@ -111,17 +111,6 @@ TEST_F(RunningApps, AnyAnswerButRetryCountsAsCancel)
     }
 }
 
-TEST_F(RunningApps, WhereNoOneSeesABoxARunningApplicationEndsTheCheckAtOnce)
-{
-    fake::Platform().desktopVisible = false;
-    Run({u"plrx.exe", u"modelara.exe"});
-    EXPECT_FALSE(CheckRunningApplications());
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(fake::Platform().snapshots, 1);
-    Run({});
-    EXPECT_TRUE(CheckRunningApplications());
-}
-
 TEST_F(RunningApps, FailedSnapshotCountsAsRunning)
 {
     fake::Platform().processes = std::nullopt;
