@@ -12,7 +12,6 @@ int wmain(int argc, wchar_t** argv)
     argv += unseen;
     argc -= unseen;
     if (argc < 3) {
-        std::fwprintf(stderr, L"usage: launch [/unseen] SECONDS PROGRAM [ARGS...]\n");
         return 2;
     }
     wchar_t desktop[] = L"Unseen\\Default";
@@ -24,7 +23,6 @@ int wmain(int argc, wchar_t** argv)
         HWINSTA station = CreateWindowStationW(L"Unseen", 0, GENERIC_ALL, nullptr);
         if (!station || !SetProcessWindowStation(station) ||
             !CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr)) {
-            std::fwprintf(stderr, L"no station or desktop: %lu\n", GetLastError());
             return 2;
         }
         SetProcessWindowStation(visible);
@@ -38,7 +36,6 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION child = {};
     if (!CreateProcessW(argv[2], line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &child)) {
-        std::fwprintf(stderr, L"cannot start: %lu\n", GetLastError());
         return 2;
     }
     DWORD code = 0;
