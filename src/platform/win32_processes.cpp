@@ -29,7 +29,8 @@ Function* User32Entry(const char* name)
 
 bool IsStationVisible()
 {
-    auto* const station = User32Entry<decltype(::GetProcessWindowStation)>("GetProcessWindowStation");
+    auto* const station =
+        User32Entry<decltype(::GetProcessWindowStation)>("GetProcessWindowStation");
     auto* const information =
         User32Entry<decltype(::GetUserObjectInformationW)>("GetUserObjectInformationW");
     if (station == nullptr || information == nullptr) {

@@ -31,15 +31,17 @@ int wmain(int argc, wchar_t** argv)
     std::wstring line;
     for (int i = 2; i < argc; ++i) {
         const bool quote = std::wcspbrk(argv[i], L" \t") != nullptr || !*argv[i];
-        line += std::wstring(i > 2 ? L" " : L"") + (quote ? L"\"" : L"") + argv[i] + (quote ? L"\"" : L"");
+        const wchar_t* mark = quote ? L"\"" : L"";
+        line += std::wstring(i > 2 ? L" " : L"") + mark + argv[i] + mark;
     }
     PROCESS_INFORMATION child = {};
-    if (!CreateProcessW(argv[2], line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &child)) {
+    if (!CreateProcessW(argv[2], line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &child)) {
         return 2;
     }
     DWORD code = 0;
-    if (WaitForSingleObject(child.hProcess, std::wcstoul(argv[1], nullptr, 10) * 1000) == WAIT_OBJECT_0 &&
+    const DWORD milliseconds = std::wcstoul(argv[1], nullptr, 10) * 1000;
+    if (WaitForSingleObject(child.hProcess, milliseconds) == WAIT_OBJECT_0 &&
         GetExitCodeProcess(child.hProcess, &code)) {
         std::wprintf(L"exit=%lu\n", code);
     } else {

@@ -149,7 +149,8 @@ TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
     const std::u16string refused = u"This service pack could not be installed because it is not";
     const std::u16string restart =
         kInstalled + u"\n\nThe computer must be restarted to complete the installation.";
-    const std::tuple<std::vector<std::uint32_t>, std::vector<std::u16string>, std::uint32_t> cases[] = {
+    using Boxes = std::vector<std::u16string>;
+    const std::tuple<std::vector<std::uint32_t>, Boxes, std::uint32_t> cases[] = {
         {{1641, 3010}, {restart}, 1641},
         // The 308 boxes are the whole answer when nothing was patched.
         {{kRefused, kHasPatch}, {refused}, 1642},
@@ -170,7 +171,8 @@ TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_EQ(os.boxes[i].text.substr(0, boxes[i].size()), boxes[i]);
         }
-        EXPECT_EQ(os.boxes.back().text.find(u"restarted") != std::u16string::npos, exitCode == 1641);
+        const bool restarts = os.boxes.back().text.find(u"restart") != std::u16string::npos;
+        EXPECT_EQ(restarts, exitCode == 1641);
         ExpectPatchDeleted();
     }
 }

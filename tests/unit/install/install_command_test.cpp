@@ -22,8 +22,8 @@ TEST(InstallCommandLine, TemplatesAreFilledExactly)
     for (const char16_t* locale : {u"0", u"7", u"", u"1033 REMOVE=ALL", u"1033\"", u"123456",
                                    u"-1033", u"\uFF11\uFF10\uFF13\uFF13"}) {
         ASSERT_TRUE(BuildInstallCommandLine(u"x.msp", locale, u"t", line));
-        EXPECT_EQ(line,
-                  u"PATCH=\"x.msp\" REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress FILESINUSETEXT=\"t\"");
+        EXPECT_EQ(line, u"PATCH=\"x.msp\" REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress "
+                        u"FILESINUSETEXT=\"t\"");
     }
 }
 
