@@ -1,11 +1,14 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr char16_t kHelpSwitch[] = u"/?";
+constexpr char16_t kExitCodeSwitch[] = u"/exitcode";
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -96,9 +99,17 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine)
     return arguments;
 }
 
-bool ParseArguments(const std::vector<std::u16string>& arguments, RunOptions& options)
+bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options)
 {
     options = RunOptions{};
+    // Taken out before anything else is read: a deployment tool appends it to any
+    // command line, so it counts after /i too and is never the path of /e or /p.
+    const auto first = arguments.begin() + (arguments.empty() ? 0 : 1);  // after the program
+    const auto kept = std::remove_if(first, arguments.end(), [](const std::u16string& argument) {
+        return EqualsAsciiIgnoringCase(argument, kExitCodeSwitch);
+    });
+    options.exitCode = kept != arguments.end();
+    arguments.erase(kept, arguments.end());
     // Someone asking for help must not start an installation, wherever the
     // switch stands, even where /e or /p would take it for a path.
     for (std::size_t i = 1; i < arguments.size(); ++i) {

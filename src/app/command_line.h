@@ -10,7 +10,7 @@
 std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);
 
 // Fills `options` from the arguments (the program path first). Never fails.
-bool ParseArguments(const std::vector<std::u16string>& arguments, RunOptions& options);
+bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options);
 
 // Fills the process-wide RunOptions from the process command line.
 bool ParseCommandLine();

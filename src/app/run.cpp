@@ -12,6 +12,9 @@
 
 void ShowProductList()
 {
+    if (!platform::IsDesktopVisible()) {
+        return;  // the box would wait for ever, and reading the list is all it is for
+    }
     std::u16string productList;
     // A failure leaves the text empty; the box is shown all the same.
     ReadEmbeddedPatchTemplate(productList);
@@ -27,16 +30,18 @@ int RunServicePack(void* module)
     ParseCommandLine();
     RunOptions& options = ProcessRunOptions();
 
+    std::uint32_t outcome = 0;
     if (options.help) {
         ShowMessage(msg::kHelp);
     } else if (options.install) {
-        RunInstall();
+        outcome = RunInstall();
     } else {
-        if (options.extract) {
-            ExtractPatch(options.extractPath);
+        // The first step that fails gives the outcome; the others still run.
+        if (options.extract && !ExtractPatch(options.extractPath)) {
+            outcome = FailureCode(platform::GetLastError());
         }
-        if (options.exportPatchList) {
-            ExportPatchList(options.patchListPath);
+        if (options.exportPatchList && !ExportPatchList(options.patchListPath) && outcome == 0) {
+            outcome = FailureCode(platform::GetLastError());
         }
         if (options.listProducts) {
             ShowProductList();
@@ -44,5 +49,6 @@ int RunServicePack(void* module)
     }
 
     ProcessTargetList().Clear();
-    return 0;
+    // Without /exitcode scripts read 0 whatever happened, as they always have.
+    return options.exitCode ? static_cast<int>(outcome) : 0;
 }

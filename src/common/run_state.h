@@ -12,6 +12,7 @@ struct RunOptions {
     std::u16string patchListPath;
     bool listProducts = false;
     bool help = false;
+    bool exitCode = false;  // return the outcome as the exit code, not always 0
 };
 
 // Process-wide state of the run, kept down here so that every folder that

@@ -23,6 +23,55 @@ namespace {
 constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
 // Reported when the user gave up on closing a watched application.
 constexpr std::uint32_t kErrorUserExit = 1602;
+// Reported for a failed step that left no error code of its own.
+constexpr std::uint32_t kErrorInstallFailure = 1603;
+// No present product can take the patch.
+constexpr std::uint32_t kErrorPatchTargetNotFound = 1642;
+constexpr unsigned kNoMessage = 0;
+
+// What the run came to, product by product.
+struct Tally {
+    SelectionCounts selection;
+    const TargetProduct* upToDate = nullptr;  // the first passed over as up to date
+    int patched = 0;
+    std::uint32_t restart = installer::kSuccess;  // 3010 or 1641 when a product asked for one
+    std::uint32_t failure = installer::kSuccess;  // the result of the product that failed
+};
+
+// The one outcome the closing box and the exit code both come from.
+struct Outcome {
+    unsigned message;
+    unsigned addedText;
+    std::uint32_t exitCode;
+};
+
+Outcome Decide(const Tally& tally)
+{
+    if (tally.failure != installer::kSuccess) {
+        return {kNoMessage, kNoMessage, tally.failure};  // the failure showed its own message
+    }
+    if (tally.patched > 0) {
+        const unsigned restart =
+            tally.restart != installer::kSuccess ? msg::kRestartNeeded : kNoMessage;
+        return {msg::kInstalled, restart, tally.restart};
+    }
+    if (tally.selection.refused > 0) {
+        return {kNoMessage, kNoMessage, kErrorPatchTargetNotFound};  // message 308 said why
+    }
+    if (tally.upToDate != nullptr || tally.selection.alreadyPatched > 0) {
+        return {msg::kUpToDate, kNoMessage, installer::kSuccess};
+    }
+    return {msg::kNoProduct, kNoMessage, kErrorPatchTargetNotFound};
+}
+
+// Shows message 300 with the error at hand, which becomes the outcome.
+std::uint32_t Fail()
+{
+    const std::uint32_t code = FailureCode(platform::GetLastError());
+    ShowMessage(msg::kInstallFailed);
+    return code;
+}
+
 
 // Messages from here on name this product and speak its language.
 void MakeCurrent(const TargetProduct& target)
@@ -31,10 +80,17 @@ void MakeCurrent(const TargetProduct& target)
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(target.Language)));
 }
 
-// Applies the patch to one target; shows the message of a failure.
+bool IsPatched(std::uint32_t result)
+{
+    return result == installer::kSuccess || result == installer::kRebootInitiated ||
+           result == installer::kRebootRequired;
+}
+
+// Applies the patch to one target and returns the installer's result; shows
+// the message of a failure.
 // logPaths holds the logs of the products before it in this run.
-bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
-                std::vector<std::u16string>& logPaths)
+std::uint32_t ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
+                         std::vector<std::u16string>& logPaths)
 {
     MakeCurrent(target);
 
@@ -43,24 +99,25 @@ bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
     if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
         platform::SetLastError(kErrorInvalidCommandLine);
         ShowMessage(msg::kInstallFailed);
-        return false;
+        return kErrorInvalidCommandLine;
     }
 
     const std::u16string logPath =
         DistinctLogPath(MakeLogPath(target.ProductName, target.ProductCode), logPaths);
     platform::File logFile = CreateLogFile(logPath);
     installer::EnableLog(installer::kLogModeVerbose, logFile ? logPath : u"", 0);
-    const int previousUi = installer::SetInternalUI(installer::kUiLevelBasicNoCancel);
+    // The installer's own dialogs would wait for ever where no one sees them.
+    const int previousUi = installer::SetInternalUI(platform::IsDesktopVisible()
+                                                        ? installer::kUiLevelBasicNoCancel
+                                                        : installer::kUiLevelNone);
 
     const std::uint32_t result =
         installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
                                       installer::kStateDefault, target.CommandLine);
 
-    const bool ok = result == installer::kSuccess || result == installer::kRebootInitiated ||
-                    result == installer::kRebootRequired;
     if (result == installer::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
-    } else if (!ok) {
+    } else if (!IsPatched(result)) {
         platform::SetLastError(result);
         ShowMessage(msg::kInstallFailed);
     }
@@ -68,66 +125,67 @@ bool ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
     installer::EnableLog(installer::kLogModeOff, u"", 0);
     logFile.Reset();  // only now may the entry go
     installer::SetInternalUI(previousUi);
-    return ok;
+    return result;
 }
 
 }  // namespace
 
-bool RunInstall()
+std::uint32_t FailureCode(std::uint32_t error)
+{
+    return error != installer::kSuccess ? error : kErrorInstallFailure;
+}
+
+std::uint32_t RunInstall()
 {
     // Held unchanged through the last installer call, deleted on every path. The
     // installer is only ever given its final path, which is full (TMP may be relative).
     TempPatch patch;
     if (!patch.Create()) {
-        ShowMessage(msg::kInstallFailed);
-        return false;
+        return Fail();
     }
     const std::u16string& patchPath = patch.Path();
 
     std::u16string patchCode;
     std::u16string productList;
     if (!ReadPatchCode(patchPath, patchCode) || !ReadPatchTemplate(patchPath, productList)) {
-        ShowMessage(msg::kInstallFailed);
-        return false;
+        return Fail();
     }
 
-    const int presentCount = SelectTargets(patchPath, patchCode, productList);
+    Tally tally;
+    tally.selection = SelectTargets(patchPath, patchCode, productList);
 
     if (!CheckRunningApplications()) {
         platform::SetLastError(kErrorUserExit);
-        ShowMessage(msg::kInstallFailed);
-        return false;
+        return Fail();
     }
 
     TargetList& targets = ProcessTargetList();
     std::vector<std::u16string> logPaths;
-    const TargetProduct* upToDate = nullptr;
-    bool patched = false;
-    bool ok = true;
-    for (std::size_t i = 0; i < targets.Count() && ok; ++i) {
+    for (std::size_t i = 0; i < targets.Count() && tally.failure == installer::kSuccess; ++i) {
         TargetProduct& target = targets.At(i);
         // Already updated: passed over without a word, the others still need the patch.
         if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
-            upToDate = upToDate != nullptr ? upToDate : &target;
+            tally.upToDate = tally.upToDate != nullptr ? tally.upToDate : &target;
             continue;
         }
-        ok = ApplyPatch(target, patchPath, logPaths);
-        patched = patched || ok;
+        const std::uint32_t result = ApplyPatch(target, patchPath, logPaths);
+        if (!IsPatched(result)) {
+            tally.failure = result;
+        } else {
+            ++tally.patched;
+            // A restart begun outweighs one still to come.
+            if (result != installer::kSuccess && tally.restart != installer::kRebootInitiated) {
+                tally.restart = result;
+            }
+        }
     }
 
-    if (!ok) {
-        return false;  // the failure has shown its own message
+    const Outcome outcome = Decide(tally);
+    if (outcome.message == msg::kUpToDate && tally.upToDate != nullptr) {
+        MakeCurrent(*tally.upToDate);
     }
-    if (patched) {
-        ShowMessage(msg::kInstalled);
-    } else if (presentCount == 0) {
-        ShowMessage(msg::kNoProduct);
-        return false;
-    } else {
-        if (upToDate != nullptr) {
-            MakeCurrent(*upToDate);
-        }
-        ShowMessage(msg::kUpToDate);
+    if (outcome.message != kNoMessage) {
+        ShowMessage(outcome.message, outcome.addedText);
     }
-    return true;
+    return outcome.exitCode;
 }

@@ -36,7 +36,9 @@ bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16stri
     if (IsPassableLocale(localeId)) {
         line += u" LOCALEID=" + localeId;
     }
-    line += u" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"" + filesInUseText + u"\"";
+    // REBOOTPROMPT=SUPPRESS alone lets the installer restart the computer by itself.
+    line += u" REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress FILESINUSETEXT=\"" + filesInUseText +
+            u"\"";
     if (line.size() + 1 > kCommandLineUnits) {
         return false;
     }

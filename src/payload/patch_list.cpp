@@ -59,7 +59,9 @@ bool ExportPatchList(std::u16string& patchListPath)
                                     : platform::OpenFile(patchListPath, disposition);
     // Texts written anywhere but the end would overwrite what the file holds.
     if (!file || !platform::SeekToEnd(file)) {
+        const std::uint32_t error = platform::GetLastError();
         ShowMessage(msg::kNeedPatchList);
+        platform::SetLastError(error);  // the caller's exit code, whatever the box did
         return false;
     }
 

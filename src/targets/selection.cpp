@@ -30,9 +30,11 @@ void Inspect(TargetProduct& product)
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
 }
 
-// True when the patch applies to the product and is not registered for it yet.
+enum class Need { Patch, Refused, NotApplicable, AlreadyPatched };
+
+// Whether the patch applies to the product and is not registered for it yet.
 // A sequencing error is the only refusal the user is told about.
-bool NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
+Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
                 const std::u16string& leadingPatchCode)
 {
     std::int32_t order = 0;
@@ -41,13 +43,15 @@ bool NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
         product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
         ShowMessage(msg::kNotDesignedFor);
-        return false;
+        return Need::Refused;
     }
     if (order == kOrderNotApplicable) {
-        return false;
+        return Need::NotApplicable;
     }
-    return installer::GetPatchState(leadingPatchCode, product.ProductCode, product.Context) !=
-           installer::kSuccess;
+    return installer::GetPatchState(leadingPatchCode, product.ProductCode,
+                                    product.Context) != installer::kSuccess
+               ? Need::Patch
+               : Need::AlreadyPatched;
 }
 
 }  // namespace
@@ -58,15 +62,15 @@ std::u16string LeadingPatchCode(const std::u16string& patchCode)
     return end == std::u16string::npos ? patchCode : patchCode.substr(0, end + 1);
 }
 
-int SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                  std::u16string productList)
+SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
+                              std::u16string productList)
 {
     if (productList.size() > 1 && productList.back() != kListSeparator) {
         productList += kListSeparator;
     }
     const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
 
-    int presentCount = 0;
+    SelectionCounts counts;
     for (;;) {
         // The walk ends at the first empty element, even when codes follow it.
         const auto separator = productList.find(kListSeparator);
@@ -80,11 +84,21 @@ int SelectTargets(const std::u16string& patchPath, const std::u16string& patchCo
         if (!IsProductPresent(product.ProductCode)) {
             continue;
         }
-        ++presentCount;
+        ++counts.present;
         Inspect(product);
-        if (NeedsPatch(product, patchPath, leadingPatchCode)) {
+        switch (NeedsPatch(product, patchPath, leadingPatchCode)) {
+        case Need::Patch:
             ProcessTargetList().Append(product);
+            break;
+        case Need::Refused:
+            ++counts.refused;
+            break;
+        case Need::AlreadyPatched:
+            ++counts.alreadyPatched;
+            break;
+        case Need::NotApplicable:
+            break;
         }
     }
-    return presentCount;
+    return counts;
 }

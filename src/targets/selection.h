@@ -2,10 +2,17 @@
 
 #include <string>
 
+// What selection found among the listed products.
+struct SelectionCounts {
+    int present = 0;         // installed
+    int refused = 0;         // the patch cannot be sequenced for them (message 308)
+    int alreadyPatched = 0;  // the patch is registered on them
+};
+
 // Appends to the process TargetList each listed product that is present, can
-// be sequenced, and lacks the patch. Returns how many listed products are present.
-int SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                  std::u16string productList);
+// be sequenced, and lacks the patch.
+SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
+                              std::u16string productList);
 
 // The patch's own code: the leading GUID of its revision text.
 std::u16string LeadingPatchCode(const std::u16string& patchCode);

@@ -15,6 +15,7 @@ inline constexpr unsigned kTitleSuccess = 312;
 inline constexpr unsigned kTitleUnnecessary = 313;
 inline constexpr unsigned kTitleHelp = 314;
 inline constexpr unsigned kHelp = 315;
+inline constexpr unsigned kRestartNeeded = 316;
 inline constexpr unsigned kFilesInUse = 320;
 inline constexpr unsigned kRunningApplications = 321;
 }  // namespace msg

@@ -197,9 +197,10 @@ int LoadMessageString(unsigned id, std::u16string& text, int capacity)
     return static_cast<int>(text.size());
 }
 
-int ShowMessage(unsigned messageId)
+int ShowMessage(unsigned messageId, unsigned addedId)
 {
-    if (ProcessRunOptions().quiet) {
+    // A box no one can see would never be answered: the run would hang.
+    if (ProcessRunOptions().quiet || !platform::IsDesktopVisible()) {
         return kAnswerNo;
     }
     // Read before anything else can overwrite the caller's error.
@@ -208,8 +209,12 @@ int ShowMessage(unsigned messageId)
     const MessageLayout layout = LayoutOf(messageId);
     std::u16string format;
     LoadMessageString(messageId, format, kMessageCapacity);
-    const std::u16string text =
-        FormatInserts(format, InsertsOf(layout, errorCode), kComposedCapacity);
+    std::u16string text = FormatInserts(format, InsertsOf(layout, errorCode), kComposedCapacity);
+    if (addedId != 0) {
+        std::u16string added;
+        LoadMessageString(addedId, added, kMessageCapacity);
+        text = (text + u"\n\n" + added).substr(0, kComposedCapacity - 1);
+    }
 
     std::u16string title;
     LoadMessageString(layout.title, title, kMessageCapacity);

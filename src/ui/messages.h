@@ -6,5 +6,7 @@
 // capacity - 1 units; returns the units taken (0 and empty when there is none).
 int LoadMessageString(unsigned id, std::u16string& text, int capacity);
 
-// Shows the box for messageId and returns the answer; 7 in quiet mode.
-int ShowMessage(unsigned messageId);
+// Shows the box for messageId and returns the answer; 7 in quiet mode and
+// when no one could see the box. A nonzero addedId appends that text after a
+// blank line.
+int ShowMessage(unsigned messageId, unsigned addedId = 0);

@@ -51,6 +51,11 @@ bool CheckRunningApplications()
     bool result = true;
     for (std::size_t row = 0; row < kWatchedApplications.size(); ++row) {
         while (IsProcessRunning(kWatchedApplications[row].exeName)) {
+            // No one could answer the box, and it would never return: the run
+            // ends as if Cancel had been chosen, without looking further.
+            if (!platform::IsDesktopVisible()) {
+                return false;
+            }
             // Only an explicit Retry asks again: a box that could not be shown
             // (0, or -1 without a display) must not loop an unattended run.
             if (platform::MessageBox(texts[row], title, kRetryCancelBoxFlags) != kAnswerRetry) {

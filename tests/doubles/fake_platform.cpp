@@ -552,6 +552,8 @@ std::uint32_t GetLastError()
 
 void SetLastError(std::uint32_t error) { g_state.lastError = error; }
 
+bool IsDesktopVisible() { return g_state.desktopVisible; }
+
 int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
 {
     g_state.boxes.push_back(fake::Box{text, title, flags, g_state.threadLocale});

@@ -85,6 +85,7 @@ struct PlatformState {
     std::uint32_t lastError = 0;
     int lastErrorReads = 0;
 
+    bool desktopVisible = true;  // false: as under a service, no one sees a box
     std::vector<Box> boxes;
     std::deque<int> answers;  // answers for the next boxes; 1 (OK) when empty
 

@@ -38,6 +38,7 @@ class InstallTestCase(harness.ProductsTestCase):
                 self.assertIn(f"Property(S): ProductCode = {product.code}\n", log)
                 self.assertIn(f"Property(S): PATCH = {winpath(tmp)}\\MSP2\n", log)
                 self.assertIn("Property(S): REBOOTPROMPT = SUPPRESS\n", log)
+                self.assertIn("Property(S): REBOOT = ReallySuppress\n", log)
                 self.assertIn(f"Property(S): FILESINUSETEXT = {FILES_IN_USE[product.language]}\n",
                               log)
                 # Basic progress UI during the installation (the Cancel bit is not shown).
@@ -154,6 +155,28 @@ class PerUserSpanishProduct(InstallTestCase):
     def test_patched_in_its_own_context_with_a_spanish_closing_box(self):
         tmp = self.scratch("tmp")
         self.assertBoxes(self.prefix.run(SERVICEPACK84, tmp=tmp), (*INSTALLED[3082], MB_INFORMATION))
+        self.assertPatched(self.products)
+        self.assertLogsOfInstallation(tmp)
+
+
+class RestartScheduled(InstallTestCase):
+    prefix_name = "install_restart"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                        if p.name == "Corvanta Restart Demo 13"]
+        cls.prefix.install_demo_products(cls.products)
+
+    def test_restart_sentence_and_exit_code_3010_without_restarting(self):
+        tmp = self.scratch("tmp")
+        # The 84-product patch lists every test product.
+        code, result = self.prefix.launched(SERVICEPACK84, "/exitcode", tmp=tmp)
+        self.assertEqual(code, 3010)
+        title, text = INSTALLED[1033]
+        self.assertBoxes(result, (title, text + "\n\nThe computer must be restarted to complete "
+                                  "the installation.", MB_INFORMATION))
         self.assertPatched(self.products)
         self.assertLogsOfInstallation(tmp)
 

@@ -99,6 +99,28 @@ class WithoutDisplay(WatchedAppTestCase):
         self.assertNothingInstalled(tmp)
 
 
+class Unattended(WatchedAppTestCase):
+    """Started on a window station no one sees, as a deployment service starts it."""
+    prefix_name = "running_unattended"
+
+    def test_no_box_no_wait_and_the_outcome_as_exit_code(self):
+        plotrix = self.start_watched()
+        tmp, started = self.scratch("tmp_running"), time.time()
+        code, result = self.prefix.launched(SERVICEPACK, "/q", "/exitcode", unseen=True, tmp=tmp)
+        self.assertEqual((code, result.boxes), (1602, []))   # as if Cancel had been chosen
+        self.assertLess(time.time() - started, 30)
+        self.assertNothingInstalled(tmp)
+        self.end(plotrix)
+
+        tmp = self.scratch("tmp")
+        code, result = self.prefix.launched(SERVICEPACK, unseen=True, tmp=tmp)
+        self.assertEqual((code, result.boxes), (0, []))
+        self.assertPatched(self.products)
+        for product in self.products:   # the installer's own UI: none, not basic
+            self.assertIn("Property(S): UILevel = 2\n",
+                          (tmp / product.log_name).read_text(errors="replace"))
+
+
 class CancelOnScreen(WatchedAppTestCase):
     prefix_name = "running_cancel"
 

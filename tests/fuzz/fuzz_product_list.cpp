@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptProducts();
     const std::u16string productList = fuzz::Utf16(data, size);
 
-    const int present = SelectTargets(kPatch, u"{P1}{P0}", productList);
+    const int present = SelectTargets(kPatch, u"{P1}{P0}", productList).present;
     fuzz::Require(present >= 0);
     fuzz::Require(ProcessTargetList().Count() <= static_cast<std::size_t>(present));
     for (std::size_t i = 0; i < ProcessTargetList().Count(); ++i) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/run_state.h"
+#include "common/text.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
@@ -141,6 +142,27 @@ TEST_F(RunTest, InstallRunEndsWithAnEmptyTargetListAndExitCode0)
     os.resources.clear();
     EXPECT_EQ(Run({u"/q"}), 0);
     EXPECT_TRUE(os.boxes.empty());
+}
+
+TEST_F(RunTest, ExitCodeSwitchAnywhereReturnsTheOutcome)
+{
+    // Unseen, so that /i and /? show nothing; /exitcode is never the path of /e.
+    const std::pair<std::vector<std::u16string>, int> cases[] = {
+        {{u"/q", u"/EXITCODE"}, 1603},
+        {{u"/e", u"/exitcode", u"C:\\Missing\\out.msp"}, 3},  // the path was not found
+        {{u"/e", u"C:\\Work\\out.msp", u"/p", u"C:\\Missing\\list.txt", u"/exitcode"}, 3},
+        {{u"/i", u"/exitcode"}, 0},
+        {{u"/?", u"/exitcode"}, 0},
+    };
+    for (const auto& [arguments, exitCode] : cases) {
+        SCOPED_TRACE(ToUtf8(arguments[0]));
+        SetUp();
+        msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
+        msi.products[u"{AB}"].configureResult = 1603;
+        os.desktopVisible = false;
+        EXPECT_EQ(Run(arguments), exitCode);
+        EXPECT_TRUE(os.boxes.empty());
+    }
 }
 
 }  // namespace

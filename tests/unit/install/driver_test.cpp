@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/run_state.h"
@@ -89,7 +90,7 @@ TEST_F(DriverTest, NoListedProductChecksApplicationsThenReports307)
 {
     std::vector<std::size_t> boxesAtSnapshot;
     os.beforeSnapshot = [&](int) { boxesAtSnapshot.push_back(os.boxes.size()); };
-    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(RunInstall(), 1642u);
     EXPECT_EQ(boxesAtSnapshot, (std::vector<std::size_t>{0, 0}));
     ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kNoProduct));
     EXPECT_EQ(os.boxes[0].locale, 1033u);
@@ -101,7 +102,7 @@ TEST_F(DriverTest, PresentProductsThatNeedNothingReport306)
 {
     AddProduct(u"{A}", u"Alpha").patchStates[u"{P1}"] = 0;
     AddProduct(u"{B}", u"Beta").sequenceOrder = -1;
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ExpectOneBox(u"Your version of Beta is up-to-date");
     EXPECT_TRUE(msi.configureCalls.empty());
     ExpectPatchDeleted();
@@ -114,7 +115,7 @@ TEST_F(DriverTest, SuccessCodesGoOnToTheNextTargetAndEndWith301)
         SetUp();
         AddProduct(u"{A}", u"Alpha").configureResult = first;
         AddProduct(u"{B}", u"Beta");
-        EXPECT_TRUE(RunInstall());
+        EXPECT_EQ(RunInstall(), first);
         EXPECT_EQ(Configured(), (Codes{u"{A}", u"{B}"}));
         ExpectOneBox(kInstalled);
         ExpectPatchDeleted();
@@ -132,7 +133,7 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
         SetUp();
         AddProduct(u"{A}", u"Alpha").configureResult = result;
         AddProduct(u"{B}", u"Beta");
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), result);
         EXPECT_EQ(Configured(), Codes{u"{A}"});
         ExpectOneBox(text);
         ExpectPatchDeleted();
@@ -142,15 +143,50 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
     }
 }
 
+TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
+{
+    enum : std::uint32_t { kRefused = 1, kHasPatch, kNotApplicable };  // else a configure result
+    const std::u16string refused = u"This service pack could not be installed because it is not";
+    const std::u16string restart =
+        kInstalled + u"\n\nThe computer must be restarted to complete the installation.";
+    using Boxes = std::vector<std::u16string>;
+    const std::tuple<std::vector<std::uint32_t>, Boxes, std::uint32_t> cases[] = {
+        {{1641, 3010}, {restart}, 1641},
+        // The 308 boxes are the whole answer when nothing was patched.
+        {{kRefused, kHasPatch}, {refused}, 1642},
+        {{kRefused, 0}, {refused, kInstalled}, 0},
+        {{kNotApplicable}, {kNoProduct}, 1642},
+    };
+    for (const auto& [products, boxes, exitCode] : cases) {
+        SetUp();
+        for (std::size_t i = 0; i < products.size(); ++i) {
+            fake::Product& product = AddProduct(i == 0 ? u"{A}" : u"{B}", u"Alpha");
+            product.sequenceResult = products[i] == kRefused ? 1603 : 0;
+            product.patchStates[u"{P1}"] = products[i] == kHasPatch ? 0 : 1647;
+            product.sequenceOrder = products[i] == kNotApplicable ? -1 : 0;
+            product.configureResult = products[i] > kNotApplicable ? products[i] : 0;
+        }
+        EXPECT_EQ(RunInstall(), exitCode);
+        ASSERT_EQ(os.boxes.size(), boxes.size());
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(os.boxes[i].text.substr(0, boxes[i].size()), boxes[i]);
+        }
+        const bool restarts = os.boxes.back().text.find(u"restart") != std::u16string::npos;
+        EXPECT_EQ(restarts, exitCode == 1641);
+        ExpectPatchDeleted();
+    }
+}
+
 TEST_F(DriverTest, LocaleIdEntersTheCommandLineOnlyWithTwoOrMoreCharacters)
 {
     ScriptPatch(kPatchPath, u"{A};{B};{C}");
     AddProduct(u"{A}", u"Alpha");
     AddProduct(u"{B}", u"Beta").packageProperties[u"LOCALEID"] = u"0";
     AddProduct(u"{C}", u"Gamma").packageProperties.clear();
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ASSERT_EQ(msi.configureCalls.size(), 3u);
-    const std::u16string tail = u"REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"" + kFilesInUse + u"\"";
+    const std::u16string tail =
+        u"REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress FILESINUSETEXT=\"" + kFilesInUse + u"\"";
     EXPECT_EQ(msi.configureCalls[0].commandLine,
               u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=1033 " + tail);
     EXPECT_EQ(msi.configureCalls[1].commandLine, u"PATCH=\"C:\\Temp\\MSP2\" " + tail);
@@ -188,7 +224,7 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
         }
     };
 
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(around, (std::vector<std::string>{
                           "EnableLog 4096 C:\\T\\Suite 2008.log", "apply at UI 35, held",
                           "EnableLog 16384 , held", "EnableLog 4096 C:\\T\\Suite_ A_B.log",
@@ -208,7 +244,7 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
     SetUp();
     AddProduct(u"{A}", u"Alpha");
     os.accessDenied.insert(u"C:\\Temp\\Alpha.log");
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(Configured(), Codes{u"{A}"});
     EXPECT_EQ(msi.logCalls[0].file, u"");
 }
@@ -242,7 +278,7 @@ TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
             AddProduct(u"{B}", u"Beta", c.betaVersion ? c.betaVersion : u"5.0", u"1031");
         beta.configureResult = c.betaResult;
         beta.sequenceOrder = c.betaVersion ? 0 : -1;
-        EXPECT_EQ(RunInstall(), c.result);
+        EXPECT_EQ(RunInstall() == 0, c.result);
         EXPECT_EQ(Configured(), c.configured);
         ASSERT_NO_FATAL_FAILURE(ExpectOneBox(c.box));
         EXPECT_EQ(os.boxes[0].locale, c.boxLocale);
@@ -254,7 +290,7 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
 {
     os.resources.clear();  // extraction fails: there is no file to delete
     LoadShippedTable("en-US.rc");
-    EXPECT_FALSE(RunInstall());
+    EXPECT_NE(RunInstall(), 0u);
     ExpectOneBox(kFailed);
     EXPECT_TRUE(os.deleted.empty());
     EXPECT_TRUE(msi.calls.empty());
@@ -263,7 +299,7 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
         SetUp();
         msi.summaries[kPatchPath].properties.erase(missing);
         AddProduct(u"{A}", u"Alpha");
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), 1620u);
         ExpectOneBox(kFailed + u"1620");  // the package is not the patch it should be
         EXPECT_TRUE(fake::CallsStartingWith("QueryProductState").empty());
         ExpectPatchDeleted();
@@ -287,7 +323,7 @@ TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
                 change(os.files);
             }
         };
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), std::stoul(ToUtf8(code)));
         ExpectOneBox(kFailed + code);
         EXPECT_TRUE(msi.calls.empty());
         ExpectPatchDeleted();
@@ -324,7 +360,7 @@ TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
         changed += platform::OpenFile(kPatchPath, platform::FileDisposition::OpenOrCreate).Valid();
         changed += platform::DeleteFile(kPatchPath);
     };
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(msi.configureCalls.size(), 1u);
     EXPECT_EQ(changed, 0);
     EXPECT_EQ(os.files.count(kPatchPath), 0u);
@@ -332,13 +368,22 @@ TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
 
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
 {
+    // Unseen: no box could be answered, so the check ends the run as Cancel would.
+    os.desktopVisible = false;
+    AddProduct(u"{A}", u"Alpha");
+    os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+    EXPECT_EQ(RunInstall(), 1602u);
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(msi.configureCalls.empty());
+    ExpectPatchDeleted();
+
     for (const bool quiet : {false, true}) {
         SetUp();
         ProcessRunOptions().quiet = quiet;
         AddProduct(u"{A}", u"Alpha");
         os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
         os.answers = {kAnswerCancel};
-        EXPECT_FALSE(RunInstall());
+        EXPECT_EQ(RunInstall(), 1602u);
         // The check's own box is shown even in quiet mode; 300 is not.
         ASSERT_EQ(os.boxes.size(), quiet ? 1u : 2u);
         EXPECT_EQ(os.boxes[0].flags, kRetryCancelBoxFlags);
@@ -354,14 +399,14 @@ TEST_F(DriverTest, QuietRunShowsNoMessageButDecidesTheSame)
     ProcessRunOptions().quiet = true;
     AddProduct(u"{A}", u"Alpha").configureResult = 1603;
     AddProduct(u"{B}", u"Beta");
-    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(RunInstall(), 1603u);
     EXPECT_EQ(Configured(), Codes{u"{A}"});
     EXPECT_TRUE(os.boxes.empty());
     ExpectPatchDeleted();
 
     SetUp();
     ProcessRunOptions().quiet = true;
-    EXPECT_FALSE(RunInstall());
+    EXPECT_EQ(RunInstall(), 1642u);
     EXPECT_TRUE(os.boxes.empty());
     ExpectPatchDeleted();
 }
@@ -370,7 +415,7 @@ TEST_F(DriverTest, EachProductIsHandledInItsOwnLanguage)
 {
     AddProduct(u"{A}", u"Alpha", u"5.0", u"1033");
     AddProduct(u"{B}", u"Beta", u"5.0", u"1031");
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ASSERT_EQ(msi.configureCalls.size(), 2u);
     // Selection left the thread German; the first product still gets English.
     EXPECT_NE(msi.configureCalls[0].commandLine.find(kFilesInUse), std::u16string::npos);
@@ -393,7 +438,7 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
     os.links[u"C:\\Work\\tmp"] = u"D:\\real";
     ScriptPatch(u"D:\\real\\MSP2", u"{A}");
     AddProduct(u"{A}", u"Alpha");
-    EXPECT_TRUE(RunInstall());
+    EXPECT_EQ(RunInstall(), 0u);
     ASSERT_EQ(msi.configureCalls.size(), 1u);
     EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"D:\\real\\MSP2\"", 0), 0u);
     EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);

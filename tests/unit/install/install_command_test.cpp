@@ -11,17 +11,19 @@ TEST(InstallCommandLine, TemplatesAreFilledExactly)
     std::u16string line;
     ASSERT_TRUE(BuildInstallCommandLine(u"C:\\Temp\\MSP2", u"1033", u"Close them:", line));
     EXPECT_EQ(line, u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=1033 REBOOTPROMPT=SUPPRESS "
-                    u"FILESINUSETEXT=\"Close them:\"");
+                    u"REBOOT=ReallySuppress FILESINUSETEXT=\"Close them:\"");
     ASSERT_TRUE(BuildInstallCommandLine(u"C:\\Temp\\MSP2", u"12", u"", line));
     EXPECT_EQ(line, u"PATCH=\"C:\\Temp\\MSP2\" LOCALEID=12 REBOOTPROMPT=SUPPRESS "
-                    u"FILESINUSETEXT=\"\"");
+                    u"REBOOT=ReallySuppress FILESINUSETEXT=\"\"");
     ASSERT_TRUE(BuildInstallCommandLine(u"x", u"65535", u"", line));
-    EXPECT_EQ(line, u"PATCH=\"x\" LOCALEID=65535 REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"\"");
+    EXPECT_EQ(line, u"PATCH=\"x\" LOCALEID=65535 REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress "
+                    u"FILESINUSETEXT=\"\"");
     // Left out: too short, or anything that is not a short number and so could add properties.
     for (const char16_t* locale : {u"0", u"7", u"", u"1033 REMOVE=ALL", u"1033\"", u"123456",
                                    u"-1033", u"\uFF11\uFF10\uFF13\uFF13"}) {
         ASSERT_TRUE(BuildInstallCommandLine(u"x.msp", locale, u"t", line));
-        EXPECT_EQ(line, u"PATCH=\"x.msp\" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=\"t\"");
+        EXPECT_EQ(line, u"PATCH=\"x.msp\" REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress "
+                        u"FILESINUSETEXT=\"t\"");
     }
 }
 

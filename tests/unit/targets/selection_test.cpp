@@ -48,7 +48,7 @@ protected:
 
     int Select(const std::u16string& productList)
     {
-        return SelectTargets(kPatchPath, kPatchCode, productList);
+        return SelectTargets(kPatchPath, kPatchCode, productList).present;
     }
 
     fake::InstallerState& msi = fake::Installer();
