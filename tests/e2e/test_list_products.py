@@ -69,7 +69,7 @@ class ListProducts(harness.PrefixTestCase):
                          [("Befehlszeilenoptionen", MB_INFORMATION)])
         # An umlaut read back from the box: the table's UTF-8 survived the build.
         self.assertTrue(result.boxes[0].text.startswith(
-            "Ohne Optionen wird dieses service pack auf allen Produkten installiert, "
+            "Ohne Optionen wird dieses service pack für alle Produkte installiert, "
             "die es benötigen.\n\n/q – "), result.boxes[0].text)
         self.assertEqual(listing(tmp), [], "nothing extracted")
 
