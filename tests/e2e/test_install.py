@@ -27,6 +27,17 @@ UNNECESSARY_TITLE = "Installation Unnecessary"
 
 
 class InstallTestCase(harness.ProductsTestCase):
+    # The product of tests/e2e/data a scenario installs instead of the demo products.
+    test_product = None
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        if cls.test_product:
+            cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                            if p.name == cls.test_product]
+            cls.prefix.install_demo_products(cls.products)
+
     def assertLogsOfInstallation(self, tmp):
         """One log per product, named after it, and nothing else: the temporary patch is
         gone. The installer lists the command line's properties in each log."""
@@ -124,13 +135,7 @@ class PlantedLibrary(InstallTestCase):
 
 class LocaleInjection(InstallTestCase):
     prefix_name = "install_locale"
-
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
-                        if p.locale_id == "1033 REMOVE=ALL"]
-        cls.prefix.install_demo_products(cls.products)
+    test_product = "Corvanta Locale Demo 13"
 
     def test_locale_text_cannot_add_properties(self):
         self.assertEqual(len(self.products), 1)
@@ -144,13 +149,7 @@ class LocaleInjection(InstallTestCase):
 
 class PerUserSpanishProduct(InstallTestCase):
     prefix_name = "install_peruser"
-
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
-                        if p.language == 3082]
-        cls.prefix.install_demo_products(cls.products)
+    test_product = "Corvanta PerUser Demo 13"
 
     def test_patched_in_its_own_context_with_a_spanish_closing_box(self):
         tmp = self.scratch("tmp")
@@ -161,13 +160,7 @@ class PerUserSpanishProduct(InstallTestCase):
 
 class RestartScheduled(InstallTestCase):
     prefix_name = "install_restart"
-
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.products = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
-                        if p.name == "Corvanta Restart Demo 13"]
-        cls.prefix.install_demo_products(cls.products)
+    test_product = "Corvanta Restart Demo 13"
 
     def test_restart_sentence_and_exit_code_3010_without_restarting(self):
         tmp = self.scratch("tmp")
