@@ -72,7 +72,6 @@ std::uint32_t Fail()
     return code;
 }
 
-
 // Messages from here on name this product and speak its language.
 void MakeCurrent(const TargetProduct& target)
 {

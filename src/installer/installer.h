@@ -61,9 +61,11 @@ std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
 // MsiQueryProductStateW: the install state.
 int QueryProductState(const std::u16string& product);
 
-// MsiEnumProductsExW(any product, current user, all contexts, index): the code and
-// context of the index-th product instance; kNoMoreItems past the last.
-std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::uint32_t& context);
+// MsiEnumProductsExW(filter, current user, all contexts, index): the code and
+// context of the index-th instance of the product filter names (empty: of any
+// product); kNoMoreItems past the last.
+std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
+                           std::u16string& product, std::uint32_t& context);
 
 // MsiGetProductInfoW; count as for SummaryInfoGetProperty.
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,

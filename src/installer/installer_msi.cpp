@@ -106,7 +106,8 @@ int QueryProductState(const std::u16string& product)
     return MsiQueryProductStateW(Wide(product));
 }
 
-std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::uint32_t& context)
+std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
+                           std::u16string& product, std::uint32_t& context)
 {
     MSI_ENTRY(MsiEnumProductsExW);
     if (MsiEnumProductsExW == nullptr) {
@@ -115,7 +116,8 @@ std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::ui
     constexpr std::size_t kGuidUnits = 39;  // braces and terminator included
     wchar_t code[kGuidUnits] = {};
     MSIINSTALLCONTEXT found = MSIINSTALLCONTEXT_NONE;
-    const UINT result = MsiEnumProductsExW(nullptr, nullptr, MSIINSTALLCONTEXT_ALL, index, code,
+    const UINT result = MsiEnumProductsExW(filter.empty() ? nullptr : Wide(filter), nullptr,
+                                           MSIINSTALLCONTEXT_ALL, index, code,
                                            &found, nullptr, nullptr);
     code[kGuidUnits - 1] = L'\0';
     product.assign(reinterpret_cast<const char16_t*>(code));

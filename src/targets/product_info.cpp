@@ -70,20 +70,30 @@ std::u16string GetProductPackage(const std::u16string& productCode)
     return ProductInfo(productCode, u"LocalPackage");
 }
 
-// Every instance is walked and compared here: given a product code to look for,
-// Wine's enumeration finds nothing.
-std::uint32_t GetProductContext(const std::u16string& productCode)
+// The contexts of the instances of productCode among those filter enumerates.
+std::uint32_t FoundContexts(const std::u16string& filter, const std::u16string& productCode)
 {
     std::uint32_t found = 0;
     std::u16string code;
     std::uint32_t context = 0;
     for (std::uint32_t index = 0;
          index < kMostInstances &&
-         installer::EnumProducts(index, code, context) == installer::kSuccess;
+         installer::EnumProducts(filter, index, code, context) == installer::kSuccess;
          ++index) {
         if (EqualsAsciiIgnoringCase(code, productCode)) {
             found |= context;
         }
+    }
+    return found;
+}
+
+std::uint32_t GetProductContext(const std::u16string& productCode)
+{
+    // Asked for the product alone, as Windows answers it; Wine's enumeration finds
+    // nothing for a product code, and only then is every instance walked.
+    std::uint32_t found = FoundContexts(productCode, productCode);
+    if (found == 0) {
+        found = FoundContexts(u"", productCode);
     }
     for (const std::uint32_t candidate : kContextPrecedence) {
         if ((found & candidate) != 0) {

@@ -158,14 +158,20 @@ int QueryProductState(const std::u16string& product)
     return found == nullptr ? -1 : found->state;  // INSTALLSTATE_UNKNOWN
 }
 
-std::uint32_t EnumProducts(std::uint32_t index, std::u16string& product, std::uint32_t& context)
+std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
+                           std::u16string& product, std::uint32_t& context)
 {
-    fake::Record("EnumProducts " + std::to_string(index));
+    fake::Record("EnumProducts " + (filter.empty() ? "*" : fake::Utf8(filter)) + " " +
+                 std::to_string(index));
+    if (!filter.empty() && g_state.filteredEnumFindsNothing) {
+        return kNoMoreItems;
+    }
     // Machine instances first, as Wine lists them: not the order the installer acts in.
     std::uint32_t seen = 0;
     for (const std::uint32_t bit : {kContextMachine, kContextUserUnmanaged, kContextUserManaged}) {
         for (const auto& [code, found] : g_state.products) {
-            if ((found.contexts & bit) != 0 && seen++ == index) {
+            if ((found.contexts & bit) != 0 && (filter.empty() || filter == code) &&
+                seen++ == index) {
                 product = code;
                 context = bit;
                 return kSuccess;

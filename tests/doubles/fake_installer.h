@@ -79,6 +79,7 @@ struct InstallerState {
     std::map<std::u16string, Product> products;   // by product code; others are unknown
     std::map<std::u16string, Summary> summaries;  // by full path; others fail to open
 
+    bool filteredEnumFindsNothing = false;  // as Wine's MsiEnumProductsExW with a product code
     int uiLevel = 1;  // INSTALLUILEVEL_DEFAULT
     std::vector<int> uiLevelsSet;
     std::uint32_t enableLogResult = 0;

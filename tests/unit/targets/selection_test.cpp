@@ -106,8 +106,8 @@ TEST_F(SelectionTest, ProductIsInspectedThenSequencedThenCheckedForThePatch)
                              "GetProperty {A} LOCALEID 1024",
                              "CloseHandle product {A}",
                              "SetInternalUI 1",
-                             "EnumProducts 0",
-                             "EnumProducts 1",
+                             "EnumProducts {A} 0",
+                             "EnumProducts {A} 1",
                              "DeterminePatchSequence {A} 4 C:\\Temp\\MSP2",
                              "GetPatchState {P1} {A} 4",
                          }));
@@ -128,16 +128,20 @@ TEST_F(SelectionTest, ProductIsAskedAboutInTheContextTheInstallerActsOn)
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> cases = {
         {4, 4}, {2, 2}, {1, 1}, {2 | 4, 2}, {1 | 2 | 4, 1}, {0, 4}};
     for (const auto& [contexts, used] : cases) {
-        SCOPED_TRACE(contexts);
-        SetUp();
-        AddProduct(u"{A}", u"Alpha").contexts = contexts;
-        AddProduct(u"{B}", u"Beta").contexts = 1 | 2;  // not listed: its contexts do not count
-        Select(u"{A}");
-        const std::string context = " " + std::to_string(used);
-        const std::size_t found = contexts != 0 ? 1 : 0;  // else 308, from the machine
-        EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence {A}" + context + " C:").size(), 1u);
-        EXPECT_EQ(fake::CallsStartingWith("GetPatchState {P1} {A}" + context).size(), found);
-        EXPECT_EQ(SelectedCodes().size(), found);
+        for (const bool wine : {false, true}) {
+            SCOPED_TRACE(contexts + 8 * wine);
+            SetUp();
+            msi.filteredEnumFindsNothing = wine;
+            AddProduct(u"{A}", u"Alpha").contexts = contexts;
+            AddProduct(u"{B}", u"Beta").contexts = 1 | 2;  // not listed: its contexts do not count
+            Select(u"{A}");
+            const std::string context = " " + std::to_string(used);
+            const std::size_t found = contexts != 0 ? 1 : 0;  // else 308, from the machine
+            EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence {A}" + context + " C:").size(),
+                      1u);
+            EXPECT_EQ(fake::CallsStartingWith("GetPatchState {P1} {A}" + context).size(), found);
+            EXPECT_EQ(SelectedCodes().size(), found);
+        }
     }
 }
 
