@@ -1,6 +1,6 @@
 #include "install/log_file.h"
 
-#include "common/final_path.h"
+#include "files/final_path.h"
 #include "common/text.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "common/final_path.h"
+#include "files/final_path.h"
 #include "common/text.h"
 #include "platform/platform.h"
 

@@ -1,7 +1,7 @@
 #include "payload/patch_list.h"
 
 #include "common/file_names.h"
-#include "common/final_path.h"
+#include "files/final_path.h"
 #include "common/text.h"
 #include "payload/temp_patch.h"
 #include "platform/platform.h"

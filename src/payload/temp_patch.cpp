@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "common/final_path.h"
+#include "files/final_path.h"
 #include "payload/extract.h"
 #include "payload/summary.h"
 

@@ -1,4 +1,4 @@
-#include "common/final_path.h"
+#include "files/final_path.h"
 
 #include <cstdint>
 
