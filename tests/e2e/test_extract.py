@@ -1,6 +1,9 @@
 #!/usr/bin/python3
 """/e under Wine: the embedded patch written to a named file or to a new temporary one."""
+import itertools
+import os
 import sys
+import threading
 import unittest
 from pathlib import Path
 
@@ -74,8 +77,89 @@ class ExtractToGivenPath(harness.PrefixTestCase):
         self.assertEqual(listing(out_dir), [])
         self.assertEqual(listing(tmp), [])
 
+    def test_what_is_no_file_is_refused_and_left_where_it_is(self):
+        # A directory there is neither moved aside nor written into; a device is no file either.
+        cwd = self.scratch("no_file")
+        (cwd / "folder").mkdir()
+        (cwd / "folder" / "inside.txt").write_bytes(b"kept")
+        for given in ("folder", "folder\\", winpath(cwd / "folder"), "NUL"):
+            with self.subTest(given):
+                code, result = self.prefix.launched(SERVICEPACK, "/e", given, "/exitcode",
+                                                    cwd=cwd)
+                # Access denied, as for writing to a directory; the device's own error.
+                self.assertEqual(code, 5) if given != "NUL" else self.assertNotIn(code, (0, None))
+                self.assertNoBox(result)
+                self.assertEqual(listing(cwd), ["folder"])
+                self.assertEqual(listing(cwd / "folder"), ["inside.txt"])
+
+    def test_names_of_the_temporary_form(self):
+        # The file written beside the target is never the target itself.
+        for given, before in (("MSP2", []), ("msp2", ["MSP2"]), ("MSP3", ["MSP2"]),
+                              ("{cwd}\\msp3", ["MSP2"]), (".\\MSP4", ["MSP2", "MSP3"])):
+            with self.subTest(given=given, before=before):
+                cwd = self.scratch("temporary_form")
+                for name in before:
+                    (cwd / name).write_bytes(b"old " + name.encode())
+                result = self.prefix.run(SERVICEPACK, "/e", given.format(cwd=winpath(cwd)),
+                                         "/exitcode", cwd=cwd)
+                self.assertEqual(result.returncode, 0)
+                written = given.rsplit("\\", 1)[-1].lower()
+                self.assertEqual([n.lower() for n in listing(cwd)],
+                                 sorted({n.lower() for n in before} | {written}))
+                for name in listing(cwd):
+                    self.assertEqual((cwd / name).read_bytes(), self.payload
+                                     if name.lower() == written else b"old " + name.encode())
+
     # Not run here: "/e /q" (the switch taken as the path). Under Wine a path that
     # begins with "/" is a Unix path, so the file would land in the host's root.
+
+
+class ExtractThroughSwitchedFolder(harness.PrefixTestCase):
+    prefix_name = "extract_switched"
+    RUNS = 60
+
+    def test_flipping_link_never_costs_an_original(self):
+        # par leads to A or B, switched as fast as the host can while each run goes on:
+        # each run replaces the file of one folder, and only that one.
+        root = self.scratch("switched")
+        folders = root / "A", root / "B"
+        originals = {folder: b"original of " + folder.name.encode() for folder in folders}
+        for folder in folders:
+            folder.mkdir()
+        par, next_par = root / "par", root / "par.next"
+        par.symlink_to(folders[0], target_is_directory=True)
+        stop = threading.Event()
+
+        def flip():
+            for folder in itertools.cycle(folders):
+                if stop.is_set():
+                    return
+                next_par.unlink(missing_ok=True)
+                next_par.symlink_to(folder, target_is_directory=True)
+                os.replace(next_par, par)
+
+        flipper = threading.Thread(target=flip)
+        flipper.start()
+        problems = []
+        payload = DEMO_PATCH.read_bytes()
+        try:
+            for run in range(self.RUNS):
+                for folder, original in originals.items():
+                    (folder / "out.msp").write_bytes(original)
+                result = self.prefix.run(SERVICEPACK, "/e", winpath(par / "out.msp"), "/exitcode")
+                seen = {folder.name: listing(folder) for folder in folders}
+                contents = {folder.name: (folder / "out.msp").read_bytes()
+                            for folder in folders if (folder / "out.msp").exists()}
+                replaced = [name for name, content in contents.items() if content == payload]
+                kept = [folder.name for folder in folders
+                        if contents.get(folder.name) == originals[folder]]
+                if (result.returncode != 0 or len(replaced) != 1 or len(kept) != 1 or
+                        any(names != ["out.msp"] for names in seen.values())):
+                    problems.append((run, result.returncode, seen, replaced, kept))
+        finally:
+            stop.set()
+            flipper.join()
+        self.assertEqual(problems, [])
 
 
 class ExtractToTemporaryName(harness.PrefixTestCase):
