@@ -20,9 +20,6 @@ constexpr int kMaxRefusedChecks = 100;
 // A generated name taken by someone else between check and creation is
 // skipped; this bounds how often that may happen in one call.
 constexpr int kMaxCreateRaces = 1000;
-// Where the system tells a folder's final path apart from opening it (Wine), a
-// link switched in between gives a name that leads elsewhere; it is held again.
-constexpr int kHoldTries = 8;
 
 std::uint64_t g_tempNameCounter = 1;
 
@@ -166,21 +163,18 @@ bool FindDestination(const std::u16string& patchPath, Destination& to)
         return false;
     }
     const std::size_t nameStart = full.find_last_of(u"\\/") + 1;
-    for (int tries = 0; tries < kHoldTries; ++tries) {
-        to.folder = platform::HoldFolder(full.substr(0, nameStart));
-        if (!to.folder || !FinalPathToHandOn(to.folder, to.folderPath)) {
-            return false;
-        }
-        if (!EndsWithSeparator(to.folderPath)) {
-            to.folderPath += u'\\';
-        }
-        to.target = to.folderPath + full.substr(nameStart);
-        // The folder held may be another than the one looked at first.
-        if (StillThere(to)) {
-            return IsReplaceable(to.target);
-        }
+    const platform::File first = platform::HoldFolder(full.substr(0, nameStart));
+    if (!first || !FinalPathToHandOn(first, to.folderPath)) {
+        return false;
     }
-    return false;
+    if (!EndsWithSeparator(to.folderPath)) {
+        to.folderPath += u'\\';
+    }
+    // Held again by that name: where a final path is made apart from the opening
+    // (Wine), a link switched in between names another folder than the one opened.
+    to.folder = platform::HoldFolder(to.folderPath);
+    to.target = to.folderPath + full.substr(nameStart);
+    return to.folder && IsReplaceable(to.target);
 }
 
 // A new file beside the target, never at the target's own name.

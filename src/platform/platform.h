@@ -119,8 +119,9 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 // Puts from in place of the existing file to, which keeps its security descriptor,
 // attributes and streams; to's old content is left at backup (same volume only).
 // Fails with kErrorFileNotFound when to is no file of its own (missing, or a link,
-// which MoveFileReplacing replaces as an entry). After any failure both files keep
-// their names, except as kErrorUnableToMoveReplacement2 says.
+// which MoveFileReplacing replaces as an entry), and with kErrorAccessDenied when
+// to is a directory. After any failure both files keep their names, except as
+// kErrorUnableToMoveReplacement2 says.
 bool ReplaceFile(const std::u16string& to, const std::u16string& from,
                  const std::u16string& backup);
 
@@ -148,7 +149,8 @@ enum class EntryKind {
 // What stands at path, a link not followed.
 EntryKind QueryEntry(const std::u16string& path);
 // The folder path names, held open so that it can be neither renamed nor removed
-// while the handle lives; fails with kErrorDirectory when path names a file.
+// while the handle lives (where its entries may be read); fails with
+// kErrorDirectory when path names a file.
 File HoldFolder(const std::u16string& path);
 // Whether path, opened now, is the folder held, no other.
 bool LeadsToHeldFolder(const std::u16string& path, const File& folder);

@@ -110,9 +110,16 @@ File HoldFolder(const std::u16string& path)
 {
     // Reading its entries takes part in sharing, which a handle with attribute
     // access alone does not: without delete sharing no one can rename the folder.
-    File folder(reinterpret_cast<std::intptr_t>(::CreateFileW(
-        Wide(path), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    // A folder one may write to but not list is still held, if not so firmly.
+    File folder;
+    for (const DWORD access : {FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_READ_ATTRIBUTES}) {
+        folder.Reset(reinterpret_cast<std::intptr_t>(
+            ::CreateFileW(Wide(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+        if (folder || ::GetLastError() != ERROR_ACCESS_DENIED) {
+            break;
+        }
+    }
     BY_HANDLE_FILE_INFORMATION info;
     const bool isFolder =
         folder && FileId(folder, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
