@@ -488,29 +488,19 @@ bool DeleteThroughHandle(File& file)
 
 bool IsLocalSystem() { return g_state.localSystem; }
 
-EntryKind QueryEntry(const std::u16string& given)
+EntryKind QueryEntry(const std::u16string& path)
 {
-    // Links on the way are followed, one at the name itself is not.
-    const auto nameStart = given.find_last_of(u"\\/");
-    const std::u16string path = nameStart == std::u16string::npos
-                                    ? given
-                                    : fake::FinalOf(given.substr(0, nameStart)).substr(4) +
-                                          given.substr(nameStart);
-    if (g_state.accessDenied.count(path) == 0 &&
-        (g_state.links.count(path) != 0 || g_state.files.count(path) != 0)) {
+    if (g_state.links.count(path) != 0 || g_state.files.count(path) != 0) {
         return EntryKind::File;
     }
-    g_state.lastError = fake::DirectoryExists(path) || g_state.accessDenied.count(path) != 0
-                            ? kErrorAccessDenied
-                            : (fake::ParentExists(path) ? kErrorFileNotFound : 3);
+    g_state.lastError = fake::DirectoryExists(path) ? kErrorAccessDenied
+                        : fake::ParentExists(path)  ? kErrorFileNotFound
+                                                    : 3;  // ERROR_PATH_NOT_FOUND
     return g_state.lastError == kErrorFileNotFound ? EntryKind::Missing : EntryKind::Refused;
 }
 
 File HoldFolder(const std::u16string& path)
 {
-    if (g_state.beforeCreate) {
-        g_state.beforeCreate(path);
-    }
     const std::u16string folder = fake::FinalOf(path).substr(4);
     if (!fake::DirectoryExists(folder)) {
         g_state.lastError = g_state.files.count(folder) != 0 ? kErrorDirectory : 3;

@@ -69,9 +69,8 @@ struct PlatformState {
     std::set<std::u16string> deletePending;
     std::set<std::u16string> unflushed;         // written since their last flush
     std::optional<std::uint32_t> replaceError;  // ReplaceFile fails so, as documented
-    // Runs at the start of every open, a folder held included: plants a file between
-    // the existence check and the creation of a name, or changes one before it is
-    // opened again.
+    // Runs at the start of every open: plants a file between the existence check
+    // and the creation of a name, or changes one before it is opened again.
     std::function<void(const std::u16string&)> beforeCreate;
 
     std::optional<std::vector<platform::ProcessEntry>> processes =
