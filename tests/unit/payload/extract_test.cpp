@@ -136,6 +136,17 @@ TEST_F(ExtractTest, GivenPathIsReplacedByACompleteCopy)
     EXPECT_TRUE(os.unflushed.empty());  // on disk before it took the target's place
 }
 
+TEST_F(ExtractTest, WhatIsNoFileIsRefusedAndNothingIsLeft)
+{
+    os.directories.insert(u"C:\\Work\\folder");
+    for (const char16_t* given : {u"C:\\Work\\folder", u"C:\\Work\\folder\\", u"folder"}) {
+        std::u16string path = given;
+        EXPECT_FALSE(ExtractPatch(path));
+        EXPECT_EQ(os.lastError, platform::kErrorAccessDenied);
+        EXPECT_TRUE(os.files.empty());  // nothing put in its place, no side file left
+    }
+}
+
 TEST_F(ExtractTest, NamesOfTheTemporaryFormAreNeverTheSideFile)
 {
     struct Case {
