@@ -9,6 +9,7 @@
 namespace {
 
 constexpr std::uint32_t kTempPathUnits = 1024;
+constexpr std::uint32_t kFullPathUnits = 32768;  // the longest path the system takes
 constexpr char16_t kTempPrefix[] = u"MSP";
 constexpr char16_t kPayloadType[] = u"MSP";
 constexpr char16_t kPayloadName[] = u"IDR_MSP";
@@ -52,15 +53,6 @@ std::u16string TempNameBase(const std::u16string& tempPath, const std::u16string
         base += u'\\';
     }
     return base + prefix;
-}
-
-// The directory part of path with its separator ("" for a bare name), so a
-// name made from it lands beside path.
-std::u16string SiblingNameBase(const std::u16string& path)
-{
-    const auto end = path.find_last_of(u"\\/:");
-    return (end == std::u16string::npos ? std::u16string() : path.substr(0, end + 1)) +
-           kTempPrefix;
 }
 
 // The next "<base><n>" that nothing has; false once checks keep being refused.
@@ -127,31 +119,134 @@ bool WriteAll(platform::File file, const platform::ResourceBytes& payload, bool 
     return ok && written == payload.size;
 }
 
-// Moves the complete file side over target, an existing target keeping its identity
-// (security, attributes, streams). On failure target is as it was and side remains.
-bool PutInPlace(const std::u16string& side, const std::u16string& target,
-                const std::u16string& base)
+// A free name from base that is not avoid's, ignoring case: a target of the same
+// form as the side file's must not be taken for a free name.
+bool NextFreeNameBut(const std::u16string& base, const std::u16string& avoid,
+                     std::u16string& name)
 {
+    // The counter only rises, so the name after avoid's is another.
+    return NextFreeName(base, name) &&
+           (platform::CompareTextIgnoringCase(name, avoid) != 0 || NextFreeName(base, name));
+}
+
+// Where a given path is written: the folder it led to when first looked at, held
+// and named by its final path, so that no step can act in another folder when a
+// link on the way is switched meanwhile.
+struct Destination {
+    platform::File folder;
+    std::u16string folderPath;  // its final path and a separator
+    std::u16string target;      // that and the given name
+};
+
+// Before each step: the folder's final path leads to the held folder still, or
+// nothing more is touched.
+bool StillThere(const Destination& to)
+{
+    if (platform::LeadsToHeldFolder(to.folderPath, to.folder)) {
+        return true;
+    }
+    platform::SetLastError(platform::kErrorAccessDenied);
+    return false;
+}
+
+// Only a plain file, or nothing yet, may stand where the patch goes.
+bool IsReplaceable(const std::u16string& path)
+{
+    return platform::QueryEntry(path) != platform::EntryKind::Refused;
+}
+
+bool FindDestination(const std::u16string& patchPath, Destination& to)
+{
+    std::u16string full;
+    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, full);
+    if (length == 0 || length >= kFullPathUnits || !IsReplaceable(full)) {
+        return false;
+    }
+    const std::size_t nameStart = full.find_last_of(u"\\/") + 1;
+    const platform::File first = platform::HoldFolder(full.substr(0, nameStart));
+    if (!first || !FinalPathToHandOn(first, to.folderPath)) {
+        return false;
+    }
+    if (!EndsWithSeparator(to.folderPath)) {
+        to.folderPath += u'\\';
+    }
+    // Held again by that name: where a final path is made apart from the opening
+    // (Wine), a link switched in between names another folder than the one opened.
+    to.folder = platform::HoldFolder(to.folderPath);
+    to.target = to.folderPath + full.substr(nameStart);
+    return to.folder && IsReplaceable(to.target);
+}
+
+// A new file beside the target, never at the target's own name.
+platform::File CreateSideFile(const Destination& to, std::u16string& side)
+{
+    for (int race = 0; race <= kMaxCreateRaces; ++race) {
+        if (!StillThere(to) || !NextFreeNameBut(to.folderPath + kTempPrefix, to.target, side)) {
+            return {};
+        }
+        platform::File file = CreateFileAt(side, platform::FileDisposition::CreateNew);
+        if (file || !IsExistsError(platform::GetLastError())) {
+            return file;
+        }
+    }
+    return {};
+}
+
+// Moves the complete file side over the target, an existing target keeping its identity
+// (security, attributes, streams). On failure the target is as it was and side remains.
+bool PutInPlace(const Destination& to, const std::u16string& side)
+{
+    const std::u16string& target = to.target;
     std::u16string backup;
-    if (platform::QueryPath(target) == platform::PathState::Missing) {
+    if (!StillThere(to)) {
+        return false;
+    }
+    if (platform::QueryEntry(target) == platform::EntryKind::Missing) {
         return platform::MoveFileReplacing(side, target);
     }
-    if (!NextFreeName(base, backup)) {
+    if (!NextFreeNameBut(to.folderPath + kTempPrefix, target, backup) || !StillThere(to)) {
         return false;
     }
     if (platform::ReplaceFile(target, side, backup)) {
-        platform::DeleteFile(backup);  // the old content
+        if (StillThere(to)) {
+            platform::DeleteFile(backup);  // the old content
+        }
         return true;
     }
     const std::uint32_t error = platform::GetLastError();
     if (error == platform::kErrorFileNotFound) {  // gone since, or a link
-        return platform::MoveFileReplacing(side, target);
+        return StillThere(to) && platform::MoveFileReplacing(side, target);
     }
-    if (error == platform::kErrorUnableToMoveReplacement2) {
-        platform::MoveFileReplacing(backup, target);  // the old file back to its name
+    if (error == platform::kErrorUnableToMoveReplacement2 && StillThere(to)) {
+        // The old file back to its name, unless something took it meanwhile.
+        platform::MoveFileNew(backup, target);
     }
     platform::SetLastError(error);
     return false;
+}
+
+// Written beside the target and moved over it once complete and on disk, so that
+// a failure never costs the user an existing file.
+bool WriteOver(const std::u16string& patchPath, const platform::ResourceBytes& payload)
+{
+    Destination to;
+    std::u16string side;
+    if (!FindDestination(patchPath, to)) {
+        return false;
+    }
+    platform::File file = CreateSideFile(to, side);
+    if (!file) {
+        return false;
+    }
+    if (!WriteAll(std::move(file), payload, true) || !PutInPlace(to, side)) {
+        const std::uint32_t error = platform::GetLastError();
+        if (StillThere(to)) {
+            platform::DeleteFile(side);
+        }
+        platform::SetLastError(error);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -160,44 +255,30 @@ void ResetTempNameCounter() { g_tempNameCounter = 1; }
 
 bool ExtractPatch(std::u16string& patchPath)
 {
-    const bool generated = patchPath.empty();
-    std::u16string base;
-    std::u16string name;
-    if (generated) {
-        std::u16string tempPath;
-        const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
-        if (length == 0 || length > kTempPathUnits) {
-            return false;
-        }
-        base = TempNameBase(tempPath, kTempPrefix);
-        if (!NextFreeName(base, name)) {
-            return false;
-        }
-        patchPath = name;
-    }
-
     platform::ResourceBytes payload;
+    if (!patchPath.empty()) {
+        return LoadPayload(payload) && WriteOver(patchPath, payload);
+    }
+    std::u16string tempPath;
+    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
+    if (length == 0 || length > kTempPathUnits) {
+        return false;
+    }
+    const std::u16string base = TempNameBase(tempPath, kTempPrefix);
+    std::u16string name;
+    if (!NextFreeName(base, name)) {
+        return false;
+    }
+    patchPath = name;
     if (!LoadPayload(payload)) {
         return false;
     }
-
-    if (!generated) {
-        // Written beside the target and moved over it once complete, so a
-        // failure never costs the user an existing file.
-        base = SiblingNameBase(patchPath);
-        if (!NextFreeName(base, name)) {
-            return false;
-        }
-    }
     platform::File file = CreateNewFile(base, name);
-    if (generated) {
-        patchPath = name;
-    }
+    patchPath = name;
     if (!file) {
         return false;
     }
-    if (!WriteAll(std::move(file), payload, !generated) ||
-        (!generated && !PutInPlace(name, patchPath, base))) {
+    if (!WriteAll(std::move(file), payload, false)) {
         DiscardKeepingError(name);
         return false;
     }

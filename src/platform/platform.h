@@ -119,8 +119,9 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 // Puts from in place of the existing file to, which keeps its security descriptor,
 // attributes and streams; to's old content is left at backup (same volume only).
 // Fails with kErrorFileNotFound when to is no file of its own (missing, or a link,
-// which MoveFileReplacing replaces as an entry). After any failure both files keep
-// their names, except as kErrorUnableToMoveReplacement2 says.
+// which MoveFileReplacing replaces as an entry), and with kErrorAccessDenied when
+// to is a directory. After any failure both files keep their names, except as
+// kErrorUnableToMoveReplacement2 says.
 bool ReplaceFile(const std::u16string& to, const std::u16string& from,
                  const std::u16string& backup);
 
@@ -132,6 +133,29 @@ bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& pa
 // Removes the file the handle has open, wherever that is, and closes the handle;
 // never a file put at its name since.
 bool DeleteThroughHandle(File& file);
+
+// ---- replacing a file in one folder --------------------------------------
+// A file is replaced by a copy written beside it in several steps; these keep
+// every step in the folder first found, whatever a link on the way does meanwhile.
+
+inline constexpr std::uint32_t kErrorDirectory = 267;  // a file where a folder was named
+
+enum class EntryKind {
+    Missing,  // nothing at the name (the folder exists)
+    File,     // a file, or a link, which is replaced as an entry
+    Refused,  // a directory, a device or anything else that is no file, or not
+              // to be looked at: kErrorAccessDenied or the reason is the last error
+};
+// What stands at path, a link not followed.
+EntryKind QueryEntry(const std::u16string& path);
+// The folder path names, held open so that it can be neither renamed nor removed
+// while the handle lives (where its entries may be read); fails with
+// kErrorDirectory when path names a file.
+File HoldFolder(const std::u16string& path);
+// Whether path, opened now, is the folder held, no other.
+bool LeadsToHeldFolder(const std::u16string& path, const File& folder);
+// Renames from to to, never replacing an entry of that name (same volume only).
+bool MoveFileNew(const std::u16string& from, const std::u16string& to);
 
 // ---- processes ---------------------------------------------------------
 

@@ -82,6 +82,62 @@ bool RemoveEntry(const std::u16string& path, const std::u16string& aside)
     return false;
 }
 
+bool MoveFileNew(const std::u16string& from, const std::u16string& to)
+{
+    return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+EntryKind QueryEntry(const std::u16string& path)
+{
+    const File entry = OpenExisting(path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!entry) {
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND ? EntryKind::Missing : EntryKind::Refused;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!FileId(entry, info)) {
+        return EntryKind::Refused;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         ::GetFileType(ToHandle(entry.Get())) == FILE_TYPE_DISK)) {
+        return EntryKind::File;
+    }
+    ::SetLastError(ERROR_ACCESS_DENIED);  // as opening a directory or device for writing does
+    return EntryKind::Refused;
+}
+
+File HoldFolder(const std::u16string& path)
+{
+    // Reading its entries takes part in sharing, which a handle with attribute
+    // access alone does not: without delete sharing no one can rename the folder.
+    // A folder one may write to but not list is still held, if not so firmly.
+    File folder;
+    for (const DWORD access : {FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_READ_ATTRIBUTES}) {
+        folder.Reset(reinterpret_cast<std::intptr_t>(
+            ::CreateFileW(Wide(path), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+        if (folder || ::GetLastError() != ERROR_ACCESS_DENIED) {
+            break;
+        }
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool isFolder =
+        folder && FileId(folder, info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (folder && !isFolder) {
+        folder.Reset();
+        ::SetLastError(ERROR_DIRECTORY);
+    }
+    return folder;
+}
+
+bool LeadsToHeldFolder(const std::u16string& path, const File& folder)
+{
+    const File now = OpenExisting(path, FILE_READ_ATTRIBUTES, 0);
+    BY_HANDLE_FILE_INFORMATION found;
+    BY_HANDLE_FILE_INFORMATION held;
+    return now && FileId(now, found) && FileId(folder, held) && SameFile(found, held);
+}
+
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
     constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
@@ -99,6 +155,12 @@ bool ReplaceFile(const std::u16string& to, const std::u16string& from,
         // ReplaceFileW would move what a link leads to, from wherever it is, to backup.
         if (IsLink(target, to)) {
             ::SetLastError(ERROR_FILE_NOT_FOUND);
+            return false;
+        }
+        // So would a directory put there since it was looked at, with all it holds.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!FileId(target, info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            ::SetLastError(ERROR_ACCESS_DENIED);
             return false;
         }
     }

@@ -488,6 +488,47 @@ bool DeleteThroughHandle(File& file)
 
 bool IsLocalSystem() { return g_state.localSystem; }
 
+EntryKind QueryEntry(const std::u16string& path)
+{
+    if (g_state.links.count(path) != 0 || g_state.files.count(path) != 0) {
+        return EntryKind::File;
+    }
+    g_state.lastError = fake::DirectoryExists(path) ? kErrorAccessDenied
+                        : fake::ParentExists(path)  ? kErrorFileNotFound
+                                                    : 3;  // ERROR_PATH_NOT_FOUND
+    return g_state.lastError == kErrorFileNotFound ? EntryKind::Missing : EntryKind::Refused;
+}
+
+File HoldFolder(const std::u16string& path)
+{
+    const std::u16string folder = fake::FinalOf(path).substr(4);
+    if (!fake::DirectoryExists(folder)) {
+        g_state.lastError = g_state.files.count(folder) != 0 ? kErrorDirectory : 3;
+        return File();
+    }
+    const std::intptr_t handle = fake::g_nextHandle++;
+    g_openFiles[handle] = {folder, FileDisposition::ReadShareRead};
+    ++g_state.openFiles;
+    return File(handle);
+}
+
+bool LeadsToHeldFolder(const std::u16string& path, const File& folder)
+{
+    const auto held = g_openFiles.find(folder.Get());
+    // The handle stays with the folder it opened, whatever links now say.
+    return held != g_openFiles.end() && fake::DirectoryExists(path) &&
+           fake::FinalOf(path) == u"\\\\?\\" + held->second.path;
+}
+
+bool MoveFileNew(const std::u16string& from, const std::u16string& to)
+{
+    if (QueryPath(to) != PathState::Missing) {
+        g_state.lastError = kErrorAlreadyExists;
+        return false;
+    }
+    return MoveFileReplacing(from, to);
+}
+
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
     if (g_state.files.count(from) == 0 || g_state.accessDenied.count(to) != 0) {

@@ -452,12 +452,12 @@ class WinePrefix:
             command = ["cmd", "/c", winpath(script)]
         return Running(self, ["wine", *command], env, cwd)
 
-    def launched(self, exe, *args, unseen=False, tmp=None, seconds=60):
+    def launched(self, exe, *args, unseen=False, tmp=None, cwd=None, seconds=60):
         """Run exe through tools/launch.cpp (on a window station no one sees when
         unseen): its full exit code, or None when it was killed after seconds, and
         the run, boxes included."""
         result = self.run(LAUNCH, *(["/unseen"] if unseen else []), str(seconds), winpath(exe),
-                          *args, tmp=tmp, timeout=seconds + 60)
+                          *args, tmp=tmp, cwd=cwd, timeout=seconds + 60)
         code = re.search(r"^exit=(\d+)", result.stdout, re.MULTILINE)
         return (int(code.group(1)) if code else None), result
 

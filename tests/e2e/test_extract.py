@@ -1,6 +1,10 @@
 #!/usr/bin/python3
 """/e under Wine: the embedded patch written to a named file or to a new temporary one."""
+import collections
+import itertools
+import os
 import sys
+import threading
 import unittest
 from pathlib import Path
 
@@ -74,8 +78,84 @@ class ExtractToGivenPath(harness.PrefixTestCase):
         self.assertEqual(listing(out_dir), [])
         self.assertEqual(listing(tmp), [])
 
+    def test_what_is_no_file_is_refused_and_left_where_it_is(self):
+        # A directory there is neither moved aside nor written into; a device is no file either.
+        cwd = self.scratch("no_file")
+        (cwd / "folder").mkdir()
+        (cwd / "folder" / "inside.txt").write_bytes(b"kept")
+        for given in ("folder", "folder\\", winpath(cwd / "folder"), "NUL"):
+            with self.subTest(given):
+                code, result = self.prefix.launched(SERVICEPACK, "/e", given, "/exitcode",
+                                                    cwd=cwd)
+                # Access denied, as for writing to a directory; the device's own error.
+                self.assertEqual(code, 5) if given != "NUL" else self.assertNotIn(code, (0, None))
+                self.assertNoBox(result)
+                self.assertEqual(listing(cwd), ["folder"])
+                self.assertEqual(listing(cwd / "folder"), ["inside.txt"])
+
+    def test_names_of_the_temporary_form(self):
+        # The file written beside the target is never the target itself.
+        for given, before in (("MSP2", []), ("msp2", ["MSP2"]), ("MSP3", ["MSP2"]),
+                              ("{cwd}\\msp3", ["MSP2"]), (".\\MSP4", ["MSP2", "MSP3"])):
+            with self.subTest(given=given, before=before):
+                cwd = self.scratch("temporary_form")
+                for name in before:
+                    (cwd / name).write_bytes(b"old " + name.encode())
+                result = self.prefix.run(SERVICEPACK, "/e", given.format(cwd=winpath(cwd)),
+                                         "/exitcode", cwd=cwd)
+                self.assertEqual(result.returncode, 0)
+                written = given.rsplit("\\", 1)[-1].lower()
+                self.assertEqual([n.lower() for n in listing(cwd)],
+                                 sorted({n.lower() for n in before} | {written}))
+                for name in listing(cwd):
+                    self.assertEqual((cwd / name).read_bytes(), self.payload
+                                     if name.lower() == written else b"old " + name.encode())
+
     # Not run here: "/e /q" (the switch taken as the path). Under Wine a path that
     # begins with "/" is a Unix path, so the file would land in the host's root.
+
+
+class ExtractThroughSwitchedFolder(harness.PrefixTestCase):
+    prefix_name = "extract_switched"
+
+    def test_flipping_link_never_costs_an_original(self):
+        # par leads to A or B, switched as fast as the host can while each run goes on:
+        # every run replaces the file of one folder, and nothing else.
+        root, payload = self.scratch("switched"), DEMO_PATCH.read_bytes()
+        folders, par, next_par = (root / "A", root / "B"), root / "par", root / "par.next"
+        for folder in folders:
+            folder.mkdir()
+        par.symlink_to(folders[0], target_is_directory=True)
+        stop = threading.Event()
+
+        def flip():
+            for folder in itertools.takewhile(lambda _: not stop.is_set(),
+                                              itertools.cycle(folders)):
+                next_par.unlink(missing_ok=True)
+                next_par.symlink_to(folder, target_is_directory=True)
+                os.replace(next_par, par)
+
+        def state(folder):
+            return {p.name: "patch" if p.read_bytes() == payload else p.read_bytes().decode()
+                    for p in folder.iterdir()}
+
+        flipper = threading.Thread(target=flip)
+        flipper.start()
+        outcomes = collections.Counter()
+        try:
+            for _ in range(60):
+                for folder in folders:
+                    for entry in folder.iterdir():
+                        entry.unlink()
+                    (folder / "out.msp").write_bytes(folder.name.encode())
+                result = self.prefix.run(SERVICEPACK, "/e", winpath(par / "out.msp"), "/exitcode")
+                outcomes[(result.returncode, str(state(folders[0])), str(state(folders[1])))] += 1
+        finally:
+            stop.set()
+            flipper.join()
+        self.assertLessEqual(set(outcomes), {(0, "{'out.msp': 'patch'}", "{'out.msp': 'B'}"),
+                                             (0, "{'out.msp': 'A'}", "{'out.msp': 'patch'}")},
+                             outcomes)
 
 
 class ExtractToTemporaryName(harness.PrefixTestCase):
