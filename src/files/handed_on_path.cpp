@@ -1,0 +1,55 @@
+#include "files/handed_on_path.h"
+
+#include <cstdint>
+
+#include "files/final_path.h"
+
+namespace {
+
+constexpr std::uint32_t kErrorInvalidName = 123;
+// Reported when a name no longer leads to the file that was checked.
+constexpr std::uint32_t kErrorInvalidData = 13;
+
+bool NamesOneFile(const std::u16string& path)
+{
+    return path.find_first_of(u";\"") == std::u16string::npos;
+}
+
+}  // namespace
+
+bool PathToHandOn(const platform::File& file, std::u16string& path)
+{
+    std::u16string final;
+    if (!FinalPathToHandOn(file, final)) {
+        return false;
+    }
+    std::u16string shortForm;
+    if (!NamesOneFile(final) &&
+        (!platform::GetShortPathName(final, shortForm) || !NamesOneFile(shortForm))) {
+        platform::SetLastError(kErrorInvalidName);
+        return false;
+    }
+    path = NamesOneFile(final) ? final : shortForm;
+    return true;
+}
+
+bool RecheckPathToHandOn(const platform::File& file, std::u16string& path)
+{
+    std::u16string now;
+    if (!PathToHandOn(file, now)) {
+        return false;
+    }
+    const platform::File again = platform::OpenFile(now, platform::FileDisposition::ReadShareRead);
+    platform::FileIdentity held;
+    platform::FileIdentity found;
+    if (!again || !platform::GetFileIdentity(file, held) ||
+        !platform::GetFileIdentity(again, found)) {
+        return false;
+    }
+    if (held != found) {
+        platform::SetLastError(kErrorInvalidData);
+        return false;
+    }
+    path = std::move(now);
+    return true;
+}
