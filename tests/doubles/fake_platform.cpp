@@ -328,7 +328,10 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
                                               disposition == FileDisposition::OpenOrCreateOwnName);
     std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
     if (disposition == FileDisposition::ReadShareRead && g_state.files.count(path) == 0) {
-        // A final path opens the file stored under another way to it.
+        // A final or short path opens the file stored under another way to it.
+        for (const auto& [name, shortForm] : g_state.shortNames) {
+            path = shortForm == linkOrPath ? name : path;
+        }
         const std::u16string final = fake::FinalOf(path);
         for (const auto& file : g_state.files) {
             const std::u16string known = fake::FinalOf(file.first);
