@@ -1,14 +1,8 @@
 #include "files/handed_on_path.h"
 
-#include <cstdint>
-
 #include "files/final_path.h"
 
 namespace {
-
-constexpr std::uint32_t kErrorInvalidName = 123;
-// Reported when a name no longer leads to the file that was checked.
-constexpr std::uint32_t kErrorInvalidData = 13;
 
 bool NamesOneFile(const std::u16string& path)
 {
@@ -26,7 +20,7 @@ bool PathToHandOn(const platform::File& file, std::u16string& path)
     std::u16string shortForm;
     if (!NamesOneFile(final) &&
         (!platform::GetShortPathName(final, shortForm) || !NamesOneFile(shortForm))) {
-        platform::SetLastError(kErrorInvalidName);
+        platform::SetLastError(platform::kErrorInvalidName);
         return false;
     }
     path = NamesOneFile(final) ? final : shortForm;
@@ -47,7 +41,7 @@ bool RecheckPathToHandOn(const platform::File& file, std::u16string& path)
         return false;
     }
     if (held != found) {
-        platform::SetLastError(kErrorInvalidData);
+        platform::SetLastError(platform::kErrorInvalidData);
         return false;
     }
     path = std::move(now);

@@ -9,8 +9,6 @@
 
 namespace {
 
-// Reported when the file no longer holds what was written to it.
-constexpr std::uint32_t kErrorInvalidData = 13;
 constexpr std::size_t kChunkBytes = 1 << 20;
 
 }  // namespace
@@ -33,7 +31,7 @@ bool HoldsPayload(const platform::File& file)
         }
         if (read == 0 || read > payload.size - offset ||
             std::memcmp(chunk.data(), payload.data + offset, read) != 0) {
-            platform::SetLastError(kErrorInvalidData);
+            platform::SetLastError(platform::kErrorInvalidData);
             return false;
         }
         offset += read;

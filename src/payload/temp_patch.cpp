@@ -1,17 +1,11 @@
 #include "payload/temp_patch.h"
 
-#include <cstdint>
+#include <vector>
 
 #include "files/handed_on_path.h"
 #include "payload/extract.h"
 #include "payload/leftover.h"
 #include "payload/summary.h"
-
-namespace {
-
-constexpr std::uint32_t kErrorInvalidName = 123;
-
-}  // namespace
 
 TempPatch::~TempPatch()
 {
@@ -42,16 +36,17 @@ bool TempPatch::Create()
         if (!held_ || !HoldsPayload(held_)) {
             return false;
         }
-        if (PathToHandOn(held_, path_)) {
+        std::u16string handedOn;
+        if (PathToHandOn(held_, handedOn)) {
             return true;
         }
-        if (platform::GetLastError() != kErrorInvalidName) {
+        if (platform::GetLastError() != platform::kErrorInvalidName) {
             return false;
         }
         platform::DeleteThroughHandle(held_);
         created_.clear();
     }
-    platform::SetLastError(kErrorInvalidName);
+    platform::SetLastError(platform::kErrorInvalidName);
     return false;
 }
 

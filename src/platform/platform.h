@@ -23,6 +23,10 @@ inline constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
 inline constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
 // ReplaceFile: the old file is at backup, the new one under its own name.
 inline constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
+// A file no longer holds, or a name no longer leads to, what was checked.
+inline constexpr std::uint32_t kErrorInvalidData = 13;
+// A path the installer would not read as the one file it names.
+inline constexpr std::uint32_t kErrorInvalidName = 123;
 
 // ---- module and resources ----------------------------------------------
 
