@@ -1,7 +1,7 @@
 #include "payload/extract.h"
 
-#include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 #include "files/final_path.h"
 #include "common/text.h"
@@ -29,46 +29,54 @@ bool EndsWithSeparator(const std::u16string& path)
     return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
 }
 
-std::u16string WithSeparator(std::u16string folder)
+// Whether two folder names are one text but for a closing separator and case.
+bool SameFolder(std::u16string_view a, std::u16string_view b)
 {
-    if (!EndsWithSeparator(folder)) {
-        folder += u'\\';
+    const auto unclosed = [](std::u16string_view folder) {
+        const bool closed = folder.size() > 1 && (folder.back() == u'\\' || folder.back() == u'/');
+        return closed ? folder.substr(0, folder.size() - 1) : folder;
+    };
+    return EqualsAsciiIgnoringCase(unclosed(a), unclosed(b));
+}
+
+void AddFolder(std::vector<std::u16string>& folders, const std::u16string& folder)
+{
+    for (const std::u16string& known : folders) {
+        if (SameFolder(known, folder)) {
+            return;
+        }
     }
-    return folder;
+    folders.push_back(folder);
 }
 
 // The folders a temporary name may be made in, best first, each named once.
 std::vector<std::u16string> TempFolderOrder(const std::u16string& tempPath)
 {
     std::vector<std::u16string> folders;
-    const auto add = [&folders](const std::u16string& folder) {
-        const auto same = [&folder](const std::u16string& known) {
-            return EqualsAsciiIgnoringCase(WithSeparator(known), WithSeparator(folder));
-        };
-        if (std::none_of(folders.begin(), folders.end(), same)) {
-            folders.push_back(folder);
-        }
-    };
     // LocalSystem's TMP may be anyone's; its temporary directory is its own.
     std::u16string tmp;
     if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) &&
         !tmp.empty() && platform::QueryPath(tmp) == platform::PathState::Exists) {
-        add(tmp);
+        AddFolder(folders, tmp);
     }
     if (!tempPath.empty() && platform::QueryPath(tempPath) == platform::PathState::Exists) {
-        add(tempPath);
+        AddFolder(folders, tempPath);
     }
     if (platform::QueryPath(u"\\") == platform::PathState::Exists) {
-        add(u"\\");
+        AddFolder(folders, u"\\");
     }
-    add(u".");
+    AddFolder(folders, u".");
     return folders;
 }
 
 // What every temporary name in folder begins with.
 std::u16string TempNameBase(const std::u16string& folder, const std::u16string& prefix)
 {
-    return WithSeparator(folder) + prefix;
+    std::u16string base = folder;
+    if (!EndsWithSeparator(base)) {
+        base += u'\\';
+    }
+    return base + prefix;
 }
 
 // The directory part of path with its separator ("" for a bare name), so a
