@@ -15,9 +15,9 @@ constexpr std::uint32_t kErrorInstallAlreadyRunning = 1618;
 platform::Mutex TakeRunLock()
 {
     platform::Mutex lock = platform::CreateNamedMutex(kGlobalName);
-    // Refused there (another user's run made it, or the global namespace is
-    // closed to this process): at least the runs of this session keep apart.
-    if (!lock && platform::GetLastError() == platform::kErrorAccessDenied) {
+    // Refused there (the global namespace closed to this process, or the name
+    // taken by an object not ours to open): at least this session's runs keep apart.
+    if (!lock) {
         lock = platform::CreateNamedMutex(kSessionName);
     }
     if (!lock) {

@@ -169,7 +169,7 @@ struct MutexTraits {
 using Mutex = UniqueHandle<MutexTraits>;
 
 // Creates the mutex or opens the existing one; an invalid Mutex on failure, with
-// the reason in the last-error value (kErrorAccessDenied: not ours to open).
+// the reason in the last-error value.
 Mutex CreateNamedMutex(const std::u16string& name);
 
 enum class MutexWait {
