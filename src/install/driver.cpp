@@ -145,8 +145,8 @@ std::uint32_t FailureCode(std::uint32_t error)
 
 std::uint32_t RunInstall()
 {
-    // Taken before anything is selected, held to the end of the run.
-    const platform::Mutex runLock = TakeRunLock();
+    // Taken before anything is selected, held until the installer's work is done.
+    platform::Mutex runLock = TakeRunLock();
     if (!runLock) {
         return Fail();
     }
@@ -200,6 +200,8 @@ std::uint32_t RunInstall()
         }
     }
 
+    // A closing box left open must not hold off the next run.
+    runLock.Reset();
     const Outcome outcome = Decide(tally);
     if (outcome.message == msg::kUpToDate && tally.upToDate != nullptr) {
         MakeCurrent(*tally.upToDate);

@@ -637,6 +637,9 @@ bool IsDesktopVisible() { return g_state.desktopVisible; }
 int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
 {
     g_state.boxes.push_back(fake::Box{text, title, flags, g_state.threadLocale});
+    if (g_state.onBox) {
+        g_state.onBox(g_state.boxes.back());
+    }
     if (g_state.answers.empty()) {
         return 1;
     }

@@ -103,6 +103,7 @@ struct PlatformState {
 
     bool desktopVisible = true;  // false: as under a service, no one sees a box
     std::vector<Box> boxes;
+    std::function<void(const Box&)> onBox;  // runs as each box is shown
     std::deque<int> answers;  // answers for the next boxes; 1 (OK) when empty
 
     // The command line is made from these, quoted so that splitting gives them back.

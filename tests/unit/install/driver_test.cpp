@@ -520,7 +520,7 @@ TEST_F(DriverTest, PatchReplacedUnderItsNameIsRefusedBeforeTheNextInstallerCall)
 }
 
 // One run at a time: a second waits a minute for the first, then gives up with 1618.
-TEST_F(DriverTest, RunLockIsHeldThroughTheRunAndAnotherRunsHoldEndsIt)
+TEST_F(DriverTest, RunLockIsHeldUntilTheInstallsAreDoneAndAnotherRunsHoldEndsIt)
 {
     const std::u16string global = u"Global\\ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
     const std::u16string local = u"Local\\ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
@@ -555,10 +555,12 @@ TEST_F(DriverTest, RunLockIsHeldThroughTheRunAndAnotherRunsHoldEndsIt)
         const std::u16string name = refused ? local : global;
         std::vector<bool> heldAtCall;
         msi.onCall = [&](const std::string&) { heldAtCall.push_back(os.mutexesOwned.count(name)); };
+        // A closing box left open holds off no one.
+        os.onBox = [&](const fake::Box&) { EXPECT_TRUE(os.mutexesOwned.empty()); };
         EXPECT_EQ(RunInstall(), 0u);
         EXPECT_EQ(Configured(), Codes{u"{A}"});
         EXPECT_EQ(std::count(heldAtCall.begin(), heldAtCall.end(), false), 0);
-        EXPECT_TRUE(os.mutexesOwned.empty());
+        ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kInstalled));
     }
 }
 
