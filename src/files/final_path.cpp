@@ -76,6 +76,7 @@ platform::File CreateFileAt(const std::u16string& path, platform::FileDispositio
     // A disposition that may open an existing file says so as CreateFileW does.
     const bool existed = disposition != FileDisposition::CreateNew &&
                          disposition != FileDisposition::CreateNewHeld &&
+                         disposition != FileDisposition::CreateNewTemporary &&
                          platform::GetLastError() == platform::kErrorAlreadyExists;
     if (!file || IsEntryAt(file, path)) {
         return file;

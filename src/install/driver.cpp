@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "install/install_command.h"
 #include "install/log_file.h"
+#include "install/run_lock.h"
 #include "install/version.h"
 #include "installer/installer.h"
 #include "payload/summary.h"
@@ -88,10 +89,18 @@ bool IsPatched(std::uint32_t result)
 // Applies the patch to one target and returns the installer's result; shows
 // the message of a failure.
 // logPaths holds the logs of the products before it in this run.
-std::uint32_t ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
+std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
                          std::vector<std::u16string>& logPaths)
 {
     MakeCurrent(target);
+
+    std::u16string patchPath;
+    if (!patch.PathNow(patchPath)) {
+        const std::uint32_t error = FailureCode(platform::GetLastError());
+        platform::SetLastError(error);
+        ShowMessage(msg::kInstallFailed);
+        return error;
+    }
 
     std::u16string filesInUse;
     LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
@@ -136,22 +145,34 @@ std::uint32_t FailureCode(std::uint32_t error)
 
 std::uint32_t RunInstall()
 {
+    // Taken before anything is selected, held until the installer's work is done.
+    platform::Mutex runLock = TakeRunLock();
+    if (!runLock) {
+        return Fail();
+    }
+
     // Held unchanged through the last installer call, deleted on every path. The
-    // installer is only ever given its final path, which is full (TMP may be relative).
+    // installer is only ever given its final path, which is full (TMP may be relative),
+    // taken again before each call that opens it.
     TempPatch patch;
     if (!patch.Create()) {
         return Fail();
     }
-    const std::u16string& patchPath = patch.Path();
 
+    std::u16string patchPath;
     std::u16string patchCode;
     std::u16string productList;
-    if (!ReadPatchCode(patchPath, patchCode) || !ReadPatchTemplate(patchPath, productList)) {
+    if (!patch.PathNow(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
+        !patch.PathNow(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
         return Fail();
     }
 
     Tally tally;
-    tally.selection = SelectTargets(patchPath, patchCode, productList);
+    tally.selection = SelectTargets(patchPath, patchCode, productList, &patch.Held());
+    if (tally.selection.patchError != installer::kSuccess) {
+        platform::SetLastError(tally.selection.patchError);
+        return Fail();
+    }
 
     if (!CheckRunningApplications()) {
         platform::SetLastError(kErrorUserExit);
@@ -167,7 +188,7 @@ std::uint32_t RunInstall()
             tally.upToDate = tally.upToDate != nullptr ? tally.upToDate : &target;
             continue;
         }
-        const std::uint32_t result = ApplyPatch(target, patchPath, logPaths);
+        const std::uint32_t result = ApplyPatch(target, patch, logPaths);
         if (!IsPatched(result)) {
             tally.failure = result;
         } else {
@@ -179,6 +200,8 @@ std::uint32_t RunInstall()
         }
     }
 
+    // A closing box left open must not hold off the next run.
+    runLock.Reset();
     const Outcome outcome = Decide(tally);
     if (outcome.message == msg::kUpToDate && tally.upToDate != nullptr) {
         MakeCurrent(*tally.upToDate);

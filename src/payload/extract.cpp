@@ -1,9 +1,11 @@
 #include "payload/extract.h"
 
 #include <cstdint>
+#include <string_view>
 
 #include "files/final_path.h"
 #include "common/text.h"
+#include "payload/leftover.h"
 #include "platform/platform.h"
 
 namespace {
@@ -28,35 +30,63 @@ bool EndsWithSeparator(const std::u16string& path)
     return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
 }
 
-std::u16string ChooseTempDirectory(const std::u16string& tempPath)
+// Whether two folder names are one text but for a closing separator and case.
+bool SameFolder(std::u16string_view a, std::u16string_view b)
 {
+    const auto unclosed = [](std::u16string_view folder) {
+        const bool closed = folder.size() > 1 && (folder.back() == u'\\' || folder.back() == u'/');
+        return closed ? folder.substr(0, folder.size() - 1) : folder;
+    };
+    return EqualsAsciiIgnoringCase(unclosed(a), unclosed(b));
+}
+
+void AddFolder(std::vector<std::u16string>& folders, const std::u16string& folder)
+{
+    for (const std::u16string& known : folders) {
+        if (SameFolder(known, folder)) {
+            return;
+        }
+    }
+    folders.push_back(folder);
+}
+
+// The folders a temporary name may be made in, best first, each named once.
+std::vector<std::u16string> TempFolderOrder(const std::u16string& tempPath)
+{
+    std::vector<std::u16string> folders;
     // LocalSystem's TMP may be anyone's; its temporary directory is its own.
     std::u16string tmp;
     if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) &&
         !tmp.empty() && platform::QueryPath(tmp) == platform::PathState::Exists) {
-        return tmp;
+        AddFolder(folders, tmp);
     }
     if (!tempPath.empty() && platform::QueryPath(tempPath) == platform::PathState::Exists) {
-        return tempPath;
+        AddFolder(folders, tempPath);
     }
     if (platform::QueryPath(u"\\") == platform::PathState::Exists) {
-        return u"\\";
+        AddFolder(folders, u"\\");
     }
-    return u".";
+    AddFolder(folders, u".");
+    return folders;
 }
 
-// What every temporary name in the chosen directory begins with.
-std::u16string TempNameBase(const std::u16string& tempPath, const std::u16string& prefix)
+// What every temporary name in folder begins with.
+std::u16string TempNameBase(const std::u16string& folder, const std::u16string& prefix)
 {
-    std::u16string base = ChooseTempDirectory(tempPath);
+    std::u16string base = folder;
     if (!EndsWithSeparator(base)) {
         base += u'\\';
     }
     return base + prefix;
 }
 
+// What a temporary name is made for: the user's file, or a copy the program reads
+// itself, whose leftovers from a killed run it may clear away on the way.
+enum class TempUse { Output, OwnCopy };
+
 // The next "<base><n>" that nothing has; false once checks keep being refused.
-bool NextFreeName(const std::u16string& base, std::u16string& name)
+bool NextFreeName(const std::u16string& base, std::u16string& name,
+                  TempUse use = TempUse::Output)
 {
     int refusedInARow = 0;
     for (std::uint32_t rejected = 0; rejected < kMaxRejectedNames; ++rejected) {
@@ -72,6 +102,10 @@ bool NextFreeName(const std::u16string& base, std::u16string& name)
             }
             break;
         case platform::PathState::Exists:
+            if (use == TempUse::OwnCopy && RemoveIfLeftover(candidate)) {
+                name = std::move(candidate);
+                return true;
+            }
             refusedInARow = 0;
             break;
         }
@@ -93,13 +127,16 @@ void DiscardKeepingError(const std::u16string& path)
 }
 
 // A new file named from base, starting at name, which ends as the name tried last.
-platform::File CreateNewFile(const std::u16string& base, std::u16string& name)
+platform::File CreateNewFile(const std::u16string& base, std::u16string& name,
+                             TempUse use = TempUse::Output)
 {
+    const auto disposition = use == TempUse::OwnCopy ? platform::FileDisposition::CreateNewTemporary
+                                                     : platform::FileDisposition::CreateNew;
     // Never write through a file someone planted under a predictable name.
     for (int race = 0;; ++race) {
-        platform::File file = CreateFileAt(name, platform::FileDisposition::CreateNew);
+        platform::File file = CreateFileAt(name, disposition);
         if (file || !IsExistsError(platform::GetLastError()) || race == kMaxCreateRaces ||
-            !NextFreeName(base, name)) {
+            !NextFreeName(base, name, use)) {
             return file;
         }
     }
@@ -259,12 +296,11 @@ bool ExtractPatch(std::u16string& patchPath)
     if (!patchPath.empty()) {
         return LoadPayload(payload) && WriteOver(patchPath, payload);
     }
-    std::u16string tempPath;
-    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
-    if (length == 0 || length > kTempPathUnits) {
+    std::vector<std::u16string> folders;
+    if (!TemporaryFolders(folders)) {
         return false;
     }
-    const std::u16string base = TempNameBase(tempPath, kTempPrefix);
+    const std::u16string base = TempNameBase(folders.front(), kTempPrefix);
     std::u16string name;
     if (!NextFreeName(base, name)) {
         return false;
@@ -274,6 +310,37 @@ bool ExtractPatch(std::u16string& patchPath)
         return false;
     }
     platform::File file = CreateNewFile(base, name);
+    patchPath = name;
+    if (!file) {
+        return false;
+    }
+    if (!WriteAll(std::move(file), payload, false)) {
+        DiscardKeepingError(name);
+        return false;
+    }
+    return true;
+}
+
+bool TemporaryFolders(std::vector<std::u16string>& folders)
+{
+    std::u16string tempPath;
+    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
+    if (length == 0 || length > kTempPathUnits) {
+        return false;
+    }
+    folders = TempFolderOrder(tempPath);
+    return true;
+}
+
+bool ExtractTemporaryCopy(const std::u16string& folder, std::u16string& patchPath)
+{
+    const std::u16string base = TempNameBase(folder, kTempPrefix);
+    std::u16string name;
+    platform::ResourceBytes payload;
+    if (!NextFreeName(base, name, TempUse::OwnCopy) || !LoadPayload(payload)) {
+        return false;
+    }
+    platform::File file = CreateNewFile(base, name, TempUse::OwnCopy);
     patchPath = name;
     if (!file) {
         return false;

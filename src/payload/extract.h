@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -15,3 +16,16 @@ void ResetTempNameCounter();
 
 // The embedded patch package's bytes, mapped for the life of the process.
 bool LoadPayload(platform::ResourceBytes& payload);
+
+// ---- temporary copies the program reads itself (install runs, /i, /p) ----
+
+// The folders a temporary name may be made in, best first: TMP (not for
+// LocalSystem), the system's temporary folder, the drive's root, the current
+// folder; each exists, except "." which closes the list. False when the system's
+// temporary folder cannot be had.
+bool TemporaryFolders(std::vector<std::u16string>& folders);
+
+// As ExtractPatch with an empty path, in folder: the copy is marked temporary,
+// and a leftover copy of a killed run met on the way to a free name is removed.
+// patchPath is the name once one was made, and is empty before.
+bool ExtractTemporaryCopy(const std::u16string& folder, std::u16string& patchPath);

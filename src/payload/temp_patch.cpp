@@ -1,45 +1,11 @@
 #include "payload/temp_patch.h"
 
-#include <cstdint>
-#include <cstring>
 #include <vector>
 
-#include "files/final_path.h"
+#include "files/handed_on_path.h"
 #include "payload/extract.h"
+#include "payload/leftover.h"
 #include "payload/summary.h"
-
-namespace {
-
-// Reported when the file no longer holds what was written to it.
-constexpr std::uint32_t kErrorInvalidData = 13;
-constexpr std::size_t kChunkBytes = 1 << 20;
-
-bool HoldsPayload(const platform::File& file)
-{
-    platform::ResourceBytes payload;
-    if (!LoadPayload(payload)) {
-        return false;
-    }
-    std::vector<std::uint8_t> chunk(kChunkBytes);
-    std::size_t offset = 0;
-    for (;;) {
-        std::size_t read = 0;
-        if (!platform::ReadFile(file, chunk.data(), chunk.size(), read)) {
-            return false;
-        }
-        if (read == 0 && offset == payload.size) {
-            return true;
-        }
-        if (read == 0 || read > payload.size - offset ||
-            std::memcmp(chunk.data(), payload.data + offset, read) != 0) {
-            platform::SetLastError(kErrorInvalidData);
-            return false;
-        }
-        offset += read;
-    }
-}
-
-}  // namespace
 
 TempPatch::~TempPatch()
 {
@@ -53,18 +19,45 @@ TempPatch::~TempPatch()
 
 bool TempPatch::Create()
 {
-    std::u16string path;
-    if (!ExtractPatch(path)) {
+    std::vector<std::u16string> folders;
+    if (!TemporaryFolders(folders)) {
         return false;
     }
-    created_ = std::move(path);
-    // The file was closed after writing; anyone could have changed it since.
-    held_ = platform::OpenFile(created_, platform::FileDisposition::ReadShareRead);
-    return held_ && HoldsPayload(held_) && FinalPathToHandOn(held_, path_);
+    // A folder whose final path the installer would read as more than one file
+    // is passed over like a missing one.
+    for (const std::u16string& folder : folders) {
+        std::u16string path;
+        if (!ExtractTemporaryCopy(folder, path)) {
+            return false;
+        }
+        created_ = std::move(path);
+        // The file was closed after writing; anyone could have changed it since.
+        held_ = platform::OpenFile(created_, platform::FileDisposition::ReadShareRead);
+        if (!held_ || !HoldsPayload(held_)) {
+            return false;
+        }
+        std::u16string handedOn;
+        if (PathToHandOn(held_, handedOn)) {
+            return true;
+        }
+        if (platform::GetLastError() != platform::kErrorInvalidName) {
+            return false;
+        }
+        platform::DeleteThroughHandle(held_);
+        created_.clear();
+    }
+    platform::SetLastError(platform::kErrorInvalidName);
+    return false;
+}
+
+bool TempPatch::PathNow(std::u16string& path) const
+{
+    return RecheckPathToHandOn(held_, path);
 }
 
 bool ReadEmbeddedPatchTemplate(std::u16string& productList)
 {
     TempPatch patch;
-    return patch.Create() && ReadPatchTemplate(patch.Path(), productList);
+    std::u16string path;
+    return patch.Create() && patch.PathNow(path) && ReadPatchTemplate(path, productList);
 }

@@ -17,13 +17,15 @@ public:
     // Writes the copy, holds it and checks it byte for byte against the
     // payload; false, with the reason in the last-error value, if any step fails.
     bool Create();
-    // The final path of the file held, not the name it was made under: a link on
-    // the way there may have been switched since.
-    const std::u16string& Path() const { return path_; }
+    // The path to hand the installer now: the final path of the file held (not
+    // the name it was made under, since a link on the way may have been switched),
+    // taken again and confirmed to open that very file; false (a refusal)
+    // otherwise. Called just before each installer call that opens the patch by name.
+    bool PathNow(std::u16string& path) const;
+    const platform::File& Held() const { return held_; }
 
 private:
     std::u16string created_;  // empty until extraction made a file of ours
-    std::u16string path_;
     platform::File held_;
 };
 

@@ -23,6 +23,10 @@ inline constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
 inline constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
 // ReplaceFile: the old file is at backup, the new one under its own name.
 inline constexpr std::uint32_t kErrorUnableToMoveReplacement2 = 1177;
+// A file no longer holds, or a name no longer leads to, what was checked.
+inline constexpr std::uint32_t kErrorInvalidData = 13;
+// A path the installer would not read as the one file it names.
+inline constexpr std::uint32_t kErrorInvalidName = 123;
 
 // ---- module and resources ----------------------------------------------
 
@@ -95,6 +99,12 @@ enum class FileDisposition {
     // An existing file, read-only; others may read it but not write, rename or
     // delete it while the handle lives.
     ReadShareRead,
+    // As CreateNew, the file marked temporary (FILE_ATTRIBUTE_TEMPORARY): a copy
+    // the program reads itself and removes, never one it hands to the user.
+    CreateNewTemporary,
+    // The existing entry itself (a link is not followed), for reading and
+    // removal, shared with no one: fails while any other handle has it open.
+    ReadExclusiveEntry,
 };
 
 // An invalid File on failure, with the reason in the last-error value.
@@ -156,6 +166,43 @@ File HoldFolder(const std::u16string& path);
 bool LeadsToHeldFolder(const std::u16string& path, const File& folder);
 // Renames from to to, never replacing an entry of that name (same volume only).
 bool MoveFileNew(const std::u16string& from, const std::u16string& to);
+
+// ---- held copies: identity, short names, leftovers --------------------
+
+// Which file a handle has open: equal for two handles only when they are one file.
+struct FileIdentity {
+    std::uint32_t volume = 0;  // volume serial number
+    std::uint64_t index = 0;   // file index on that volume
+    bool operator==(const FileIdentity&) const = default;
+};
+bool GetFileIdentity(const File& file, FileIdentity& identity);
+// The short (8.3) form of an existing path (GetShortPathNameW); the path itself
+// where the volume keeps no short names.
+bool GetShortPathName(const std::u16string& path, std::u16string& shortPath);
+// Neither a link nor known by another name, and marked temporary.
+bool IsLoneTemporaryFile(const File& file);
+
+// ---- one run at a time -------------------------------------------------
+
+// A named mutex; closing it releases it first when this process owns it.
+struct MutexTraits {
+    using Handle = std::intptr_t;
+    static Handle Invalid() { return 0; }
+    static void Close(Handle handle);
+};
+using Mutex = UniqueHandle<MutexTraits>;
+
+// Creates the mutex or opens the existing one; an invalid Mutex on failure, with
+// the reason in the last-error value.
+Mutex CreateNamedMutex(const std::u16string& name);
+
+enum class MutexWait {
+    Acquired,
+    Abandoned,  // acquired: the previous owner ended without releasing it
+    TimedOut,
+    Failed,
+};
+MutexWait WaitForMutex(const Mutex& mutex, std::uint32_t milliseconds);
 
 // ---- processes ---------------------------------------------------------
 

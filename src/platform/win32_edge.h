@@ -7,6 +7,7 @@
 #undef DeleteFile
 #undef GetEnvironmentVariable
 #undef GetFullPathName
+#undef GetShortPathName
 #undef GetTempPath
 #undef MessageBox
 #undef ReplaceFile

@@ -114,6 +114,16 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         sharing = FILE_SHARE_READ;
         creation = OPEN_EXISTING;
         break;
+    case FileDisposition::CreateNewTemporary:
+        access |= DELETE;
+        creation = CREATE_NEW;
+        flags = FILE_ATTRIBUTE_TEMPORARY;
+        break;
+    case FileDisposition::ReadExclusiveEntry:
+        access = GENERIC_READ | DELETE;
+        creation = OPEN_EXISTING;
+        flags = FILE_FLAG_OPEN_REPARSE_POINT;
+        break;
     }
     // A link is an entry of its own, not a way to its target: CREATE_NEW on a
     // dangling one would create the target, wherever it is.
@@ -160,6 +170,15 @@ bool ReadFile(const File& file, void* data, std::size_t size, std::size_t& read)
                                nullptr);
     read = count;
     return ok != FALSE;
+}
+
+bool IsLoneTemporaryFile(const File& file)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return HasOnlyThisName(file) &&
+           ::GetFileInformationByHandle(ToHandle(file.Get()), &info) != FALSE &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_DIRECTORY)) ==
+               FILE_ATTRIBUTE_TEMPORARY;
 }
 
 bool DeleteFile(const std::u16string& path) { return ::DeleteFileW(Wide(path)) != FALSE; }

@@ -75,6 +75,33 @@ bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& pa
     return handle && GetFinalPath(handle, path);
 }
 
+bool GetFileIdentity(const File& file, FileIdentity& identity)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!FileId(file, info)) {
+        return false;
+    }
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+bool GetShortPathName(const std::u16string& path, std::u16string& shortPath)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length =
+        ::GetShortPathNameW(Wide(path), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length >= buffer.size()) {  // the size needed
+        buffer.resize(length);
+        length = ::GetShortPathNameW(Wide(path), buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    if (length == 0 || length >= buffer.size()) {
+        return false;
+    }
+    shortPath = FromWide(buffer.data(), length);
+    return true;
+}
+
 bool DeleteThroughHandle(File& file)
 {
     if (Dispose(file)) {

@@ -4,6 +4,7 @@
 
 #include "common/run_state.h"
 #include "common/text.h"
+#include "files/handed_on_path.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
 #include "targets/product_info.h"
@@ -63,7 +64,7 @@ std::u16string LeadingPatchCode(const std::u16string& patchCode)
 }
 
 SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                              std::u16string productList)
+                              std::u16string productList, const platform::File* heldPatch)
 {
     if (productList.size() > 1 && productList.back() != kListSeparator) {
         productList += kListSeparator;
@@ -86,7 +87,12 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
         }
         ++counts.present;
         Inspect(product);
-        switch (NeedsPatch(product, patchPath, leadingPatchCode)) {
+        std::u16string path = patchPath;
+        if (heldPatch != nullptr && !RecheckPathToHandOn(*heldPatch, path)) {
+            counts.patchError = platform::GetLastError();
+            break;
+        }
+        switch (NeedsPatch(product, path, leadingPatchCode)) {
         case Need::Patch:
             ProcessTargetList().Append(product);
             break;

@@ -14,8 +14,10 @@ struct OpenFileEntry {
     std::u16string path;
     platform::FileDisposition disposition;
     std::size_t position = 0;
+    std::uint64_t index = 0;  // the file's index when it was opened
 };
 std::map<std::intptr_t, OpenFileEntry> g_openFiles;
+std::map<std::intptr_t, std::u16string> g_mutexes;
 std::intptr_t g_nextHandle = 100;
 
 const std::u16string& Followed(const std::u16string& path)
@@ -142,6 +144,7 @@ void ResetPlatform()
 {
     g_state = PlatformState{};
     g_openFiles.clear();
+    g_mutexes.clear();
 }
 
 void AddStringTable(std::uint16_t language, const std::map<unsigned, std::u16string>& texts)
@@ -220,6 +223,7 @@ std::vector<std::uint8_t> Bytes(const std::string& text)
 
 }  // namespace fake
 
+using fake::g_mutexes;
 using fake::g_openFiles;
 using fake::g_state;
 
@@ -319,8 +323,21 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
                              g_state.files.count(fake::Followed(linkOrPath)) != 0;
     const bool entryItself = !throughLink && (disposition == FileDisposition::CreateNew ||
                                               disposition == FileDisposition::CreateNewHeld ||
+                                              disposition == FileDisposition::CreateNewTemporary ||
+                                              disposition == FileDisposition::ReadExclusiveEntry ||
                                               disposition == FileDisposition::OpenOrCreateOwnName);
-    const std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
+    std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
+    if (disposition == FileDisposition::ReadShareRead && g_state.files.count(path) == 0) {
+        // A final or short path opens the file stored under another way to it.
+        for (const auto& [name, shortForm] : g_state.shortNames) {
+            path = shortForm == linkOrPath ? name : path;
+        }
+        const std::u16string final = fake::FinalOf(path);
+        for (const auto& file : g_state.files) {
+            const std::u16string known = fake::FinalOf(file.first);
+            path = known == final || known == linkOrPath ? file.first : path;
+        }
+    }
     if (g_state.accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
         g_state.lastError = kErrorAccessDenied;
         return File();
@@ -336,18 +353,25 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
                                 : kErrorFileExists;
         return File();
     }
-    if (exists && disposition != FileDisposition::CreateNew && fake::InUse(path, disposition)) {
+    const bool creates = disposition == FileDisposition::CreateNew ||
+                         disposition == FileDisposition::CreateNewTemporary;
+    if (exists && !creates && fake::InUse(path, disposition)) {
         g_state.lastError = fake::kErrorSharingViolation;
         return File();
     }
     switch (disposition) {
     case FileDisposition::CreateNewHeld:
     case FileDisposition::CreateNew:
+    case FileDisposition::CreateNewTemporary:
         if (exists) {
             g_state.lastError = kErrorFileExists;
             return File();
         }
         g_state.files[path].clear();
+        g_state.temporary.erase(path);
+        if (disposition == FileDisposition::CreateNewTemporary) {
+            g_state.temporary.insert(path);
+        }
         break;
     case FileDisposition::CreateOrTruncate:
         g_state.files[path].clear();
@@ -363,6 +387,7 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         g_state.lastError = exists ? kErrorAlreadyExists : 0;
         break;
     case FileDisposition::ReadShareRead:
+    case FileDisposition::ReadExclusiveEntry:
         if (!exists) {
             g_state.lastError = 2;  // ERROR_FILE_NOT_FOUND
             return File();
@@ -370,7 +395,9 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         break;
     }
     const std::intptr_t handle = fake::g_nextHandle++;
-    g_openFiles[handle] = {path, disposition};
+    const auto index = g_state.fileIndex.find(path);
+    g_openFiles[handle] = {path, disposition, 0,
+                           index == g_state.fileIndex.end() ? 0 : index->second};
     ++g_state.openFiles;
     return File(handle);
 }
@@ -529,6 +556,59 @@ bool MoveFileNew(const std::u16string& from, const std::u16string& to)
     return MoveFileReplacing(from, to);
 }
 
+bool GetFileIdentity(const File& file, FileIdentity& identity)
+{
+    const auto it = g_openFiles.find(file.Get());
+    if (it == g_openFiles.end()) {
+        g_state.lastError = 6;  // ERROR_INVALID_HANDLE
+        return false;
+    }
+    identity = FileIdentity{1, it->second.index};
+    return true;
+}
+
+bool GetShortPathName(const std::u16string& path, std::u16string& shortPath)
+{
+    const auto it = g_state.shortNames.find(path);
+    shortPath = it == g_state.shortNames.end() ? path : it->second;
+    return true;
+}
+
+bool IsLoneTemporaryFile(const File& file)
+{
+    const auto it = g_openFiles.find(file.Get());
+    return it != g_openFiles.end() && g_state.temporary.count(it->second.path) != 0 &&
+           g_state.multiplyLinked.count(it->second.path) == 0;
+}
+
+void MutexTraits::Close(Handle handle)
+{
+    g_state.mutexesOwned.erase(g_mutexes[handle]);
+    g_mutexes.erase(handle);
+}
+
+Mutex CreateNamedMutex(const std::u16string& name)
+{
+    if (g_state.mutexesRefused.count(name) != 0) {
+        g_state.lastError = kErrorAccessDenied;
+        return Mutex();
+    }
+    const std::intptr_t handle = fake::g_nextHandle++;
+    g_mutexes[handle] = name;
+    return Mutex(handle);
+}
+
+MutexWait WaitForMutex(const Mutex& mutex, std::uint32_t milliseconds)
+{
+    const std::u16string& name = g_mutexes.at(mutex.Get());
+    g_state.mutexWaits.emplace_back(name, milliseconds);
+    if (g_state.mutexesHeldElsewhere.count(name) != 0) {
+        return MutexWait::TimedOut;
+    }
+    g_state.mutexesOwned.insert(name);
+    return g_state.mutexesAbandoned.erase(name) != 0 ? MutexWait::Abandoned : MutexWait::Acquired;
+}
+
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
     if (g_state.files.count(from) == 0 || g_state.accessDenied.count(to) != 0) {
@@ -598,6 +678,9 @@ bool IsDesktopVisible() { return g_state.desktopVisible; }
 int MessageBox(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
 {
     g_state.boxes.push_back(fake::Box{text, title, flags, g_state.threadLocale});
+    if (g_state.onBox) {
+        g_state.onBox(g_state.boxes.back());
+    }
     if (g_state.answers.empty()) {
         return 1;
     }

@@ -73,6 +73,22 @@ struct PlatformState {
     // and the creation of a name, or changes one before it is opened again.
     std::function<void(const std::u16string&)> beforeCreate;
 
+    // Files made with CreateNewTemporary, or marked so by a test.
+    std::set<std::u16string> temporary;
+    // The file index a file reports from handles opened from now on (0 unless
+    // set): a test changes it to put another file at the same name.
+    std::map<std::u16string, std::uint64_t> fileIndex;
+    // Long path -> short form; other paths have none (their short form is themselves).
+    std::map<std::u16string, std::u16string> shortNames;
+
+    // Named mutexes: held by another process for as long as any wait lasts,
+    // refused with access denied, or abandoned by an owner that was killed.
+    std::set<std::u16string> mutexesHeldElsewhere;
+    std::set<std::u16string> mutexesRefused;
+    std::set<std::u16string> mutexesAbandoned;
+    std::set<std::u16string> mutexesOwned;  // by this process, right now
+    std::vector<std::pair<std::u16string, std::uint32_t>> mutexWaits;  // name, milliseconds
+
     std::optional<std::vector<platform::ProcessEntry>> processes =
         std::vector<platform::ProcessEntry>{};
     // Runs before each snapshot: lets a test end a process between boxes.
@@ -87,6 +103,7 @@ struct PlatformState {
 
     bool desktopVisible = true;  // false: as under a service, no one sees a box
     std::vector<Box> boxes;
+    std::function<void(const Box&)> onBox;  // runs as each box is shown
     std::deque<int> answers;  // answers for the next boxes; 1 (OK) when empty
 
     // The command line is made from these, quoted so that splitting gives them back.

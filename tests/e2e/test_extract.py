@@ -189,6 +189,17 @@ class ExtractToTemporaryName(harness.PrefixTestCase):
         self.assertEqual((tmp / "MSP2").read_bytes(), b"two")
         self.assertEqual((tmp / "MSP4").read_bytes(), self.payload)
 
+    def test_extracted_copy_is_left_to_runs_that_read_their_own(self):
+        # Such runs clear away only a copy a killed run of theirs left, marked temporary;
+        # /e's output never is. (Wine keeps no such mark, so a killed run's stays there.)
+        tmp = self.scratch("tmp_extracted")
+        self.assertEqual(self.prefix.run(SERVICEPACK, "/e", tmp=tmp).returncode, 0)
+        for args in (["/i"], ["/q"]):
+            with self.subTest(args=args):
+                self.assertEqual(self.prefix.run(SERVICEPACK, *args, tmp=tmp).returncode, 0)
+                self.assertEqual(listing(tmp), ["MSP2"])
+                self.assertEqual((tmp / "MSP2").read_bytes(), self.payload)
+
     def test_missing_tmp_falls_back_to_root_of_current_drive(self):
         # TMP names no existing directory, and the platform's temp path is TMP too.
         cwd = self.prefix.drive_c / "extract_fallback"

@@ -9,7 +9,11 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, SERVICEPACK, SERVICEPACK84,  # noqa: E402
-                     TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR, demo_products, listing, winpath)
+                     SOURCE_DIR, TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR, demo_products, listing,
+                     winpath)
+
+sys.path.insert(0, str(SOURCE_DIR / "demo"))
+import make_patch  # noqa: E402
 
 NO_PRODUCT = ("The service pack could not be installed because the expected Corvanta product "
               "could not be located on your computer.\n"
@@ -229,6 +233,26 @@ class UpToDateProductAmongOthers(InstallTestCase):
         for product in logged:
             self.assertIn(f"Property(S): ProductCode = {product.code}\n",
                           (tmp / product.log_name).read_text(errors="replace"))
+
+
+class SemicolonInTmp(InstallTestCase):
+    """TMP set by the user to a folder whose name would turn PATCH into two files."""
+    prefix_name = "install_semicolon"
+    installed = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
+    other_patch_code = "{5D2E8B17-0C4A-4E9F-8B36-A1F0C7D2E493}"
+
+    def test_only_the_checked_patch_can_be_installed(self):
+        evil = self.scratch("evil")
+        make_patch.write_patch(str(evil / "evil.msp"), 6, patch_code=self.other_patch_code)
+        tmp = evil / "evil.msp;x"
+        tmp.mkdir()
+        code, result = self.prefix.launched(SERVICEPACK, "/q", "/exitcode", tmp=tmp)
+        self.assertEqual({self.prefix.patch_state(self.other_patch_code, p.code)
+                          for p in self.products}, {1647})
+        # Installed from a form of the path that names one file, or refused.
+        self.assertPatched(self.products, state=0 if code == 0 else 1647)
+        self.assertNotIn(code, (None, 1641, 3010))
+        self.assertNotIn("MSP2", listing(tmp))
 
 
 if __name__ == "__main__":

@@ -17,6 +17,7 @@ import make_patch  # noqa: E402
 
 BOTH = ["Corvanta Modelara Demo 13", "Corvanta Plotrix Demo 13"]
 ERROR_TITLE = "Installation Error"
+GERMAN_ERROR_TITLE = "Installationsfehler"
 PLOTRIX_RUNNING = ("The installer has detected that the following programs\nare running.\n\n"
                    "Plotrix\n\n"
                    "In order to complete installation, these programs must\nbe closed.\n")
@@ -174,6 +175,39 @@ class RetryOnScreen(WatchedAppTestCase):
                          {1647})
         self.assertEqual(listing(checked), [])
         self.assertEqual(listing(own), sorted(["MSP2"] + [p.log_name for p in self.products]))
+
+
+class FolderRenamedOnScreen(WatchedAppTestCase):
+    prefix_name = "running_renamed"
+
+    def test_patch_put_where_the_checked_one_was_is_refused(self):
+        # While the box waits, the user renames the temporary folder and puts a folder
+        # with a patch of their own under its name.
+        tmp, aside = self.scratch("tmp"), self.prefix.work / "tmp_aside"
+        shutil.rmtree(aside, ignore_errors=True)
+        with Xvfb(self.prefix) as screen:
+            plotrix = self.start_watched()
+            run = self.prefix.launch(SERVICEPACK, tmp=tmp)
+            window = screen.wait_window(ERROR_TITLE)
+            tmp.rename(aside)
+            tmp.mkdir()
+            make_patch.write_patch(str(tmp / "MSP2"), 6, patch_code=OTHER_PATCH_CODE)
+            self.end(plotrix)
+            self.wait_listed("plrx.exe", False)
+            screen.press(window, "Return")             # Retry once it has ended
+            screen.answer(GERMAN_ERROR_TITLE, "Return")   # Modelara's turn came first
+            result = run.finish(60)
+        self.assertBoxSequence(result, [
+            (ERROR_TITLE, PLOTRIX_RUNNING, MB_RETRY_CANCEL_ERROR, IDRETRY),
+            (GERMAN_ERROR_TITLE, re.compile(r"Das service pack konnte .*Fehlercode: 13", re.S),
+             MB_ERROR, IDOK)])
+        self.assertPatched(self.products, state=1647)
+        self.assertEqual({self.prefix.patch_state(OTHER_PATCH_CODE, p.code) for p in self.products},
+                         {1647})
+        # Its name now leads to the other file, so the checked copy stays where it went
+        # (Windows refuses the rename itself while the copy is held).
+        self.assertEqual(listing(aside), ["MSP2"])
+        self.assertEqual(listing(tmp), ["MSP2"])
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -445,6 +446,122 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
     EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find("D:\\real\\MSP2"),
               std::string::npos);
     EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
+}
+
+}  // namespace
+
+namespace {
+
+// The installer reads PATCH as a list of files: a folder name cannot make it two.
+TEST_F(DriverTest, PatchPathWithASemicolonOrQuoteGoesShortOrToTheNextTemporaryFolder)
+{
+    struct Case {
+        std::u16string folder;
+        std::u16string shortForm;  // empty: none
+        std::u16string handedOn;
+    };
+    const Case cases[] = {
+        {u"C:\\a;b", u"C:\\AB~1", u"C:\\AB~1\\MSP2"},
+        {u"C:\\a\"b", u"", u"C:\\Temp\\MSP3"},
+        {u"C:\\a;b", u"C:\\A;B~1", u"C:\\Temp\\MSP3"},  // a short form no better
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        os.directories.insert(c.folder);
+        os.environment[u"TMP"] = c.folder;
+        if (!c.shortForm.empty()) {
+            os.shortNames[c.folder + u"\\MSP2"] = c.shortForm + u"\\MSP2";
+        }
+        ScriptPatch(c.handedOn, u"{A}");
+        AddProduct(u"{A}", u"Alpha");
+        EXPECT_EQ(RunInstall(), 0u) << ToUtf8(c.folder);
+        ASSERT_EQ(msi.configureCalls.size(), 1u);
+        EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"" + c.handedOn + u"\"", 0),
+                  0u);
+        // The passed-over copy is gone too.
+        EXPECT_EQ(os.files.count(c.folder + u"\\MSP2") + os.files.count(u"C:\\Temp\\MSP3"), 0u);
+    }
+
+    // No folder of the order gives a usable name: nothing reaches the installer.
+    SetUp();
+    os.directories = {u"C:\\a;b", u"C:\\w;x", u"."};
+    os.environment[u"TMP"] = u"C:\\a;b";
+    os.tempPath = u"C:\\a;b\\";
+    os.currentDirectory = u"C:\\w;x";
+    EXPECT_EQ(RunInstall(), 123u);
+    ExpectOneBox(kFailed + u"123");
+    EXPECT_TRUE(msi.calls.empty());
+    EXPECT_TRUE(os.files.empty());
+}
+
+// Another file put where the checked one was, between the check and an installer
+// call that opens it by name, is refused before that call.
+TEST_F(DriverTest, PatchReplacedUnderItsNameIsRefusedBeforeTheNextInstallerCall)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"SummaryInfoGetProperty 9", "GetSummaryInformation"},  // the second summary read
+        {"QueryProductState", "DeterminePatchSequence"},
+        {"DeterminePatchSequence", "ConfigureProductEx"},
+    };
+    for (const auto& [after, refused] : cases) {
+        SetUp();
+        AddProduct(u"{A}", u"Alpha");
+        msi.onCall = [&](const std::string& call) {
+            if (call.rfind(after, 0) == 0) {
+                os.fileIndex[kPatchPath] = 7;
+            }
+        };
+        EXPECT_EQ(RunInstall(), 13u) << after;
+        ExpectOneBox(kFailed + u"13");
+        const std::size_t expected = refused == "GetSummaryInformation" ? 1 : 0;
+        EXPECT_EQ(fake::CallsStartingWith(refused).size(), expected) << after;
+        ExpectPatchDeleted();
+    }
+}
+
+// One run at a time: a second waits a minute for the first, then gives up with 1618.
+TEST_F(DriverTest, RunLockIsHeldUntilTheInstallsAreDoneAndAnotherRunsHoldEndsIt)
+{
+    const std::u16string global = u"Global\\ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
+    const std::u16string local = u"Local\\ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
+    for (const bool quiet : {false, true}) {
+        SetUp();
+        ProcessRunOptions().quiet = quiet;
+        AddProduct(u"{A}", u"Alpha");
+        os.mutexesHeldElsewhere.insert(global);
+        EXPECT_EQ(RunInstall(), 1618u);
+        EXPECT_EQ(os.mutexWaits, (decltype(os.mutexWaits){{global, 60000u}}));
+        if (quiet) {
+            EXPECT_TRUE(os.boxes.empty());
+        } else {
+            ExpectOneBox(kFailed + u"1618");
+        }
+        EXPECT_TRUE(msi.calls.empty());
+        EXPECT_TRUE(os.files.empty() && os.deleted.empty());  // not even a copy made
+    }
+
+    // Taken (in the session when the machine's namespace is refused, or from a
+    // killed holder) before anything reaches the installer, released at the end.
+    const std::pair<bool, bool> refusedAbandoned[] = {{false, false}, {true, false}, {false, true}};
+    for (const auto& [refused, abandoned] : refusedAbandoned) {
+        SetUp();
+        AddProduct(u"{A}", u"Alpha");
+        if (refused) {
+            os.mutexesRefused.insert(global);
+        }
+        if (abandoned) {
+            os.mutexesAbandoned.insert(global);
+        }
+        const std::u16string name = refused ? local : global;
+        std::vector<bool> heldAtCall;
+        msi.onCall = [&](const std::string&) { heldAtCall.push_back(os.mutexesOwned.count(name)); };
+        // A closing box left open holds off no one.
+        os.onBox = [&](const fake::Box&) { EXPECT_TRUE(os.mutexesOwned.empty()); };
+        EXPECT_EQ(RunInstall(), 0u);
+        EXPECT_EQ(Configured(), Codes{u"{A}"});
+        EXPECT_EQ(std::count(heldAtCall.begin(), heldAtCall.end(), false), 0);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kInstalled));
+    }
 }
 
 }  // namespace

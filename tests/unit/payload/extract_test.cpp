@@ -253,3 +253,65 @@ TEST_F(ExtractTest, DirectoryWhoseEntriesCannotBeCheckedIsGivenUp)
 }
 
 }  // namespace
+
+namespace {
+
+// A copy for the program itself is marked temporary; one a killed run left (marked,
+// the payload, a file of its own that no one has open) is cleared on the way to a
+// name, and nothing else is.
+TEST_F(ExtractTest, OwnCopyIsMarkedTemporaryAndOnlyAKilledRunsCopyIsCleared)
+{
+    const std::u16string msp2 = u"C:\\Temp\\MSP2";
+    struct Case {
+        const char* what;
+        bool marked;
+        std::vector<std::uint8_t> bytes;
+        bool cleared;
+    };
+    const Case cases[] = {
+        {"leftover", true, kPayload, true},
+        {"unmarked", false, kPayload, false},
+        {"other bytes", true, {0xD0, 0xCF}, false},
+        {"held open", true, kPayload, false},
+        {"second name", true, kPayload, false},
+        {"link", true, kPayload, false},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        const std::string what = c.what;
+        const std::u16string stored = what == "link" ? u"C:\\Work\\x" : msp2;
+        os.files[stored] = c.bytes;
+        if (what == "link") {
+            os.links[msp2] = stored;
+        }
+        if (c.marked) {
+            os.temporary.insert(stored);
+        }
+        if (what == "second name") {
+            os.multiplyLinked.insert(stored);
+        }
+        const platform::File other =
+            what == "held open" ? platform::OpenFile(msp2, platform::FileDisposition::ReadShareRead)
+                                : platform::File();
+        std::u16string path;
+        ASSERT_TRUE(ExtractTemporaryCopy(u"C:\\Temp", path)) << what;
+        EXPECT_EQ(path, c.cleared ? msp2 : u"C:\\Temp\\MSP3") << what;
+        EXPECT_EQ(os.files[path], kPayload);
+        EXPECT_EQ(os.temporary.count(path), 1u);
+        EXPECT_EQ(os.files.count(stored), 1u);
+        if (!c.cleared) {
+            EXPECT_EQ(os.files[stored], c.bytes) << what;
+        }
+    }
+
+    // What /e writes is the user's: never marked, and a leftover is no business of it.
+    SetUp();
+    os.files[msp2] = kPayload;
+    os.temporary.insert(msp2);
+    std::u16string path;
+    ASSERT_TRUE(ExtractPatch(path));
+    EXPECT_EQ(path, u"C:\\Temp\\MSP3");
+    EXPECT_EQ(os.temporary, std::set<std::u16string>{msp2});
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#include "files/handed_on_path.h"
+
+#include "files/final_path.h"
+
+namespace {
+
+bool NamesOneFile(const std::u16string& path)
+{
+    return path.find_first_of(u";\"") == std::u16string::npos;
+}
+
+}  // namespace
+
+bool PathToHandOn(const platform::File& file, std::u16string& path)
+{
+    std::u16string final;
+    if (!FinalPathToHandOn(file, final)) {
+        return false;
+    }
+    std::u16string shortForm;
+    if (!NamesOneFile(final) &&
+        (!platform::GetShortPathName(final, shortForm) || !NamesOneFile(shortForm))) {
+        platform::SetLastError(platform::kErrorInvalidName);
+        return false;
+    }
+    path = NamesOneFile(final) ? final : shortForm;
+    return true;
+}
+
+bool RecheckPathToHandOn(const platform::File& file, std::u16string& path)
+{
+    std::u16string now;
+    if (!PathToHandOn(file, now)) {
+        return false;
+    }
+    const platform::File again = platform::OpenFile(now, platform::FileDisposition::ReadShareRead);
+    platform::FileIdentity held;
+    platform::FileIdentity found;
+    if (!again || !platform::GetFileIdentity(file, held) ||
+        !platform::GetFileIdentity(again, found)) {
+        return false;
+    }
+    if (held != found) {
+        platform::SetLastError(platform::kErrorInvalidData);
+        return false;
+    }
+    path = std::move(now);
+    return true;
+}

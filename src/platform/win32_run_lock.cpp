@@ -1,0 +1,71 @@
+// The Windows edge: the named mutex that keeps to one run at a time.
+#include "platform/win32_edge.h"
+
+#include <sddl.h>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+// Any run may wait for the mutex and release it, elevated, LocalSystem or not: by
+// the creator's default only its own kind could open it, and the others would
+// fall back to their session's and run alongside.
+constexpr wchar_t kMutexSecurity[] = L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)";
+constexpr DWORD kMutexAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+
+struct LocalTraits {
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle memory) { ::LocalFree(memory); }
+};
+
+// Null where it cannot be made; the mutex then has the default security.
+UniqueHandle<LocalTraits> MutexSecurity()
+{
+    using Convert = decltype(::ConvertStringSecurityDescriptorToSecurityDescriptorW);
+    // Loaded when asked, as elsewhere: extract and list runs never need it.
+    static const Library advapi32 = LoadSystemLibrary(u"advapi32.dll");
+    constexpr char kConvert[] = "ConvertStringSecurityDescriptorToSecurityDescriptorW";
+    FARPROC address =
+        advapi32 ? ::GetProcAddress(static_cast<HMODULE>(advapi32.Get()), kConvert) : nullptr;
+    auto* const convert = reinterpret_cast<Convert*>(reinterpret_cast<void*>(address));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (convert == nullptr || !convert(kMutexSecurity, SDDL_REVISION_1, &descriptor, nullptr)) {
+        return {};
+    }
+    return UniqueHandle<LocalTraits>(descriptor);
+}
+
+}  // namespace
+
+void MutexTraits::Close(Handle handle)
+{
+    // Fails harmlessly (ERROR_NOT_OWNER) when the wait for it ran out.
+    ::ReleaseMutex(ToHandle(handle));
+    ::CloseHandle(ToHandle(handle));
+}
+
+Mutex CreateNamedMutex(const std::u16string& name)
+{
+    const UniqueHandle<LocalTraits> descriptor = MutexSecurity();
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.Get(), FALSE};
+    return Mutex(reinterpret_cast<std::intptr_t>(::CreateMutexExW(
+        descriptor ? &attributes : nullptr, Wide(name), 0, kMutexAccess)));
+}
+
+MutexWait WaitForMutex(const Mutex& mutex, std::uint32_t milliseconds)
+{
+    switch (::WaitForSingleObject(ToHandle(mutex.Get()), milliseconds)) {
+    case WAIT_OBJECT_0:
+        return MutexWait::Acquired;
+    case WAIT_ABANDONED:
+        return MutexWait::Abandoned;
+    case WAIT_TIMEOUT:
+        return MutexWait::TimedOut;
+    default:
+        return MutexWait::Failed;
+    }
+}
+
+}  // namespace platform
