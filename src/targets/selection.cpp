@@ -30,12 +30,13 @@ void Inspect(TargetProduct& product)
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
 }
 
-enum class Need { Patch, Refused, NotApplicable, AlreadyPatched };
+enum class Need { Patch, Refused, Failed, NotApplicable, AlreadyPatched };
 
 // Whether the patch applies to the product and is not registered for it yet.
-// A sequencing error is the only refusal the user is told about.
+// A sequencing error is the only refusal the user is told about; failure is its
+// code when the installer failed rather than found that the patch does not apply.
 Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
-                const std::u16string& leadingPatchCode)
+                const std::u16string& leadingPatchCode, std::uint32_t& failure)
 {
     std::int32_t order = 0;
     std::uint32_t status = 0;
@@ -43,7 +44,10 @@ Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
         product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
         ShowMessage(msg::kNotDesignedFor);
-        return Need::Refused;
+        failure = result != installer::kSuccess ? result : status;
+        return failure == installer::kPatchTargetNotFound && result == installer::kSuccess
+                   ? Need::Refused
+                   : Need::Failed;
     }
     if (order == kOrderNotApplicable) {
         return Need::NotApplicable;
@@ -86,10 +90,17 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
         }
         ++counts.present;
         Inspect(product);
-        switch (NeedsPatch(product, patchPath, leadingPatchCode)) {
+        std::uint32_t failure = installer::kSuccess;
+        switch (NeedsPatch(product, patchPath, leadingPatchCode, failure)) {
         case Need::Patch:
             ProcessTargetList().Append(product);
             break;
+        case Need::Failed:
+            if (counts.failure == installer::kSuccess ||
+                failure == installer::kInstallAlreadyRunning) {
+                counts.failure = failure;
+            }
+            [[fallthrough]];
         case Need::Refused:
             ++counts.refused;
             break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // What selection found among the listed products.
@@ -7,6 +8,9 @@ struct SelectionCounts {
     int present = 0;         // installed
     int refused = 0;         // the patch cannot be sequenced for them (message 308)
     int alreadyPatched = 0;  // the patch is registered on them
+    // The installer's code for the first refusal that was its failure rather than a
+    // patch that does not apply; a busy service (1618) outranks any other.
+    std::uint32_t failure = 0;
 };
 
 // Appends to the process TargetList each listed product that is present, can

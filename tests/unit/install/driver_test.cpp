@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -86,16 +87,31 @@ protected:
 
 using Codes = std::vector<std::u16string>;
 
-TEST_F(DriverTest, NoListedProductChecksApplicationsThenReports307)
+TEST_F(DriverTest, NothingToPatchGoesStraightToTheOutcomeThoughAWatchedAppRuns)
 {
-    std::vector<std::size_t> boxesAtSnapshot;
-    os.beforeSnapshot = [&](int) { boxesAtSnapshot.push_back(os.boxes.size()); };
-    EXPECT_EQ(RunInstall(), 1642u);
-    EXPECT_EQ(boxesAtSnapshot, (std::vector<std::size_t>{0, 0}));
-    ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kNoProduct));
-    EXPECT_EQ(os.boxes[0].locale, 1033u);
-    EXPECT_TRUE(msi.configureCalls.empty());
-    ExpectPatchDeleted();
+    const std::u16string refused = u"This service pack could not be installed because it is not";
+    // What Alpha is; Beta is never listed.
+    const std::tuple<void (*)(fake::Product&), std::u16string, std::uint32_t> cases[] = {
+        {nullptr, kNoProduct, 1642},
+        {[](fake::Product& p) { p.patchStates[u"{P1}"] = 0; }, u"Your version of Alpha", 0},
+        {[](fake::Product& p) { p.info[u"VersionString"] = u"13.3.0.5"; }, u"Your version", 0},
+        {[](fake::Product& p) { p.sequenceStatus = 1642; }, refused, 1642},
+        {[](fake::Product& p) { p.sequenceResult = 1610; }, refused, 1610},
+    };
+    for (const auto& [alpha, box, exitCode] : cases) {
+        SetUp();
+        ScriptPatch(kPatchPath, u"{A}");
+        if (alpha != nullptr) {
+            alpha(AddProduct(u"{A}", u"Alpha"));
+        }
+        os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+        EXPECT_EQ(RunInstall(), exitCode);
+        EXPECT_EQ(os.snapshots, 0);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneBox(box));
+        EXPECT_EQ(os.boxes[0].locale, 1033u);
+        EXPECT_TRUE(msi.configureCalls.empty());
+        ExpectPatchDeleted();
+    }
 }
 
 TEST_F(DriverTest, PresentProductsThatNeedNothingReport306)
@@ -119,6 +135,12 @@ TEST_F(DriverTest, SuccessCodesGoOnToTheNextTargetAndEndWith301)
         EXPECT_EQ(Configured(), (Codes{u"{A}", u"{B}"}));
         ExpectOneBox(kInstalled);
         ExpectPatchDeleted();
+        // Each product is asked once more, after its installation, whether it has the patch.
+        EXPECT_EQ(fake::CallsStartingWith("GetPatchState {P1} {A} 4").size(), 2u);
+        const auto applied =
+            std::find(msi.calls.begin(), msi.calls.end(), "ConfigureProductEx {B}");
+        ASSERT_NE(applied, msi.calls.end());
+        EXPECT_EQ(*std::next(applied), "GetPatchState {P1} {B} 4");
     }
 }
 
@@ -145,28 +167,50 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
 
 TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
 {
-    enum : std::uint32_t { kRefused = 1, kHasPatch, kNotApplicable };  // else a configure result
+    enum : std::uint32_t {  // else a configure result
+        kRefused = 1,     // sequencing finds that the patch does not apply (entry status 1642)
+        kHasPatch,
+        kNotApplicable,   // order -1
+        kSequenceFails,   // the sequencing call fails (a damaged cached package)
+        kSequenceBusy,    // ... with 1618, another installation in progress
+        kUnregistered,    // configure says 0 but the patch is not registered
+        kStateBusy,       // the patch-state query answers 1618
+    };
     const std::u16string refused = u"This service pack could not be installed because it is not";
     const std::u16string restart =
         kInstalled + u"\n\nThe computer must be restarted to complete the installation.";
     using Boxes = std::vector<std::u16string>;
-    const std::tuple<std::vector<std::uint32_t>, Boxes, std::uint32_t> cases[] = {
-        {{1641, 3010}, {restart}, 1641},
+    const std::tuple<std::vector<std::uint32_t>, Boxes, std::uint32_t, std::size_t> cases[] = {
+        {{1641, 3010}, {restart}, 1641, 2},
         // The 308 boxes are the whole answer when nothing was patched.
-        {{kRefused, kHasPatch}, {refused}, 1642},
-        {{kRefused, 0}, {refused, kInstalled}, 0},
-        {{kNotApplicable}, {kNoProduct}, 1642},
+        {{kRefused, kHasPatch}, {refused}, 1642, 0},
+        {{kRefused, 0}, {refused, kInstalled}, 0, 1},
+        {{kNotApplicable}, {kNoProduct}, 1642, 0},
+        // An installer that failed to sequence outranks a product patched, as a failed
+        // installation does; a busy one outranks any other failure.
+        {{kSequenceFails, 0}, {refused}, 1610, 1},
+        {{kSequenceFails, kHasPatch}, {refused}, 1610, 0},
+        {{kSequenceFails, kSequenceBusy}, {refused, refused}, 1618, 0},
+        {{kSequenceFails, 1618}, {refused, kFailed + u"1618"}, 1618, 1},
+        {{0, 1618}, {kFailed + u"1618"}, 1618, 2},
+        // Success the installer cannot confirm is a failure, and ends the loop.
+        {{kUnregistered, 0}, {kFailed + u"1603"}, 1603, 1},
+        {{kStateBusy, 0}, {kFailed + u"1618"}, 1618, 1},
     };
-    for (const auto& [products, boxes, exitCode] : cases) {
+    for (const auto& [products, boxes, exitCode, configured] : cases) {
         SetUp();
         for (std::size_t i = 0; i < products.size(); ++i) {
+            const std::uint32_t p = products[i];
             fake::Product& product = AddProduct(i == 0 ? u"{A}" : u"{B}", u"Alpha");
-            product.sequenceResult = products[i] == kRefused ? 1603 : 0;
-            product.patchStates[u"{P1}"] = products[i] == kHasPatch ? 0 : 1647;
-            product.sequenceOrder = products[i] == kNotApplicable ? -1 : 0;
-            product.configureResult = products[i] > kNotApplicable ? products[i] : 0;
+            product.sequenceResult = p == kSequenceFails ? 1610 : p == kSequenceBusy ? 1618 : 0;
+            product.sequenceStatus = p == kRefused ? 1642 : 0;
+            product.sequenceOrder = p == kNotApplicable || p == kRefused ? -1 : 0;
+            product.patchStates[u"{P1}"] = p == kHasPatch ? 0 : p == kStateBusy ? 1618 : 1647;
+            product.registersPatch = p != kUnregistered && p != kStateBusy;
+            product.configureResult = p > kStateBusy ? p : 0;
         }
         EXPECT_EQ(RunInstall(), exitCode);
+        EXPECT_EQ(msi.configureCalls.size(), configured);
         ASSERT_EQ(os.boxes.size(), boxes.size());
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_EQ(os.boxes[i].text.substr(0, boxes[i].size()), boxes[i]);
