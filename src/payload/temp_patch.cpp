@@ -60,7 +60,7 @@ bool TempPatch::Create()
     created_ = std::move(path);
     // The file was closed after writing; anyone could have changed it since.
     held_ = platform::OpenFile(created_, platform::FileDisposition::ReadShareRead);
-    return held_ && HoldsPayload(held_) && FinalPathToHandOn(held_, path_);
+    return held_ && HoldsPayload(held_) && FinalPathToHandOn(held_, created_, path_);
 }
 
 bool ReadEmbeddedPatchTemplate(std::u16string& productList)

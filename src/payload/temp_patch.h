@@ -18,7 +18,8 @@ public:
     // payload; false, with the reason in the last-error value, if any step fails.
     bool Create();
     // The final path of the file held, not the name it was made under: a link on
-    // the way there may have been switched since.
+    // the way there may have been switched since. Only where the file has no
+    // final path with a drive letter, the full name it was made under.
     const std::u16string& Path() const { return path_; }
 
 private:

@@ -46,9 +46,8 @@ bool DirectoryExists(const std::u16string& path)
            g_state.directories.count(WithoutTrailingSeparator(path)) != 0;
 }
 
-// What the system reports as the final path: absolute, every link on the way
-// followed, in the long form.
-std::u16string FinalOf(std::u16string path)
+// Where a path leads: absolute, every link on the way followed.
+std::u16string Resolved(std::u16string path)
 {
     const std::u16string& current = g_state.currentDirectory;
     if (path == u".") {
@@ -72,7 +71,27 @@ std::u16string FinalOf(std::u16string path)
         }
         path = link->second + path.substr(link->first.size());
     }
-    return u"\\\\?\\" + path;
+    return path;
+}
+
+// What the system reports as the final path of a resolved one in that form;
+// false when it has none there.
+bool FinalOf(const std::u16string& resolved, platform::PathForm form, std::u16string& path)
+{
+    for (const auto& [start, first] : g_state.firstFormAt) {
+        if (resolved.rfind(start, 0) == 0 && form < first) {
+            g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
+            return false;
+        }
+    }
+    const bool drive = resolved.size() > 1 && resolved[1] == u':';
+    if (form == platform::PathForm::Dos) {
+        path = u"\\\\?\\" + resolved;
+    } else {
+        path = drive ? u"\\Device\\Volume" + resolved.substr(0, 1) + resolved.substr(2)
+                     : resolved;
+    }
+    return true;
 }
 
 bool ParentExists(const std::u16string& path)
@@ -455,26 +474,25 @@ bool FlushFile(const File& file)
     return true;
 }
 
-bool GetFinalPath(const File& file, std::u16string& path)
+bool GetFinalPath(const File& file, std::u16string& path, PathForm form)
 {
     const auto it = g_openFiles.find(file.Get());
     if (it == g_openFiles.end()) {
         g_state.lastError = 6;  // ERROR_INVALID_HANDLE
         return false;
     }
-    path = fake::FinalOf(it->second.path);
-    return true;
+    return fake::FinalOf(fake::Resolved(it->second.path), form, path);
 }
 
-bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path)
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path,
+                             PathForm form)
 {
-    const std::u16string final = fake::FinalOf(directory);
-    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(final.substr(4))) {
+    const std::u16string resolved = fake::Resolved(directory);
+    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(resolved)) {
         g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
         return false;
     }
-    path = final;
-    return true;
+    return fake::FinalOf(resolved, form, path);
 }
 
 bool DeleteThroughHandle(File& file)

@@ -377,9 +377,15 @@ TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
 TEST_F(DriverTest, CreateThatALinkOnTheWaySentElsewhereIsRemovedAndRefused)
 {
     // The temporary folder leads into a namespace where a link of the new file's
-    // name points anywhere; the create itself cannot tell.
-    for (const std::u16string name : {u"MSP2", u"Alpha.log"}) {
+    // name points anywhere; the create itself cannot tell, and no form of the final
+    // path the check falls back to can hide it.
+    using platform::PathForm;
+    for (const auto& [name, form] :
+         {std::pair<std::u16string, PathForm>{u"MSP2", PathForm::Dos}, {u"MSP2", PathForm::Nt},
+          {u"MSP2", PathForm::Opened}, {u"Alpha.log", PathForm::Dos},
+          {u"Alpha.log", PathForm::Opened}}) {
         SetUp();
+        os.firstFormAt[u""] = form;
         os.links[u"C:\\Temp"] = u"\\RPC Control";
         os.links[u"\\RPC Control\\" + name] = u"C:\\Windows\\system.dll";
         ScriptPatch(u"\\\\?\\\\RPC Control\\MSP2", u"{A}");
@@ -477,18 +483,31 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
 {
     // A relative TMP gives a relative name; the service must not resolve it itself.
     // Nor follow the link on the way, which the user may switch once it was checked.
-    os.directories.insert(u"tmp");
-    os.environment[u"TMP"] = u"tmp";
-    os.links[u"C:\\Work\\tmp"] = u"D:\\real";
-    ScriptPatch(u"D:\\real\\MSP2", u"{A}");
-    AddProduct(u"{A}", u"Alpha");
-    EXPECT_EQ(RunInstall(), 0u);
-    ASSERT_EQ(msi.configureCalls.size(), 1u);
-    EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"D:\\real\\MSP2\"", 0), 0u);
-    EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
-    EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find("D:\\real\\MSP2"),
-              std::string::npos);
-    EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
+    // Only a file without a final path with a drive letter goes by the name it was
+    // made under, which the check compares with its folder's in a form both have.
+    using platform::PathForm;
+    const std::tuple<std::u16string, PathForm, std::u16string> cases[] = {
+        {u"", PathForm::Dos, u"D:\\real\\MSP2"},
+        {u"D:\\real\\MSP2", PathForm::Nt, u"C:\\Work\\tmp\\MSP2"},  // its folder has one
+        {u"D:", PathForm::Nt, u"C:\\Work\\tmp\\MSP2"},                // a volume without a letter
+        {u"D:", PathForm::Opened, u"C:\\Work\\tmp\\MSP2"},  // a folder on the way unreadable
+    };
+    for (const auto& [start, form, handedOn] : cases) {
+        SetUp();
+        os.firstFormAt[start] = form;
+        os.directories.insert(u"tmp");
+        os.environment[u"TMP"] = u"tmp";
+        os.links[u"C:\\Work\\tmp"] = u"D:\\real";
+        ScriptPatch(handedOn, u"{A}");
+        AddProduct(u"{A}", u"Alpha");
+        EXPECT_EQ(RunInstall(), 0u);
+        ASSERT_EQ(msi.configureCalls.size(), 1u);
+        EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"" + handedOn + u"\"", 0), 0u);
+        EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
+        EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find(ToUtf8(handedOn)),
+                  std::string::npos);
+        EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
+    }
 }
 
 }  // namespace
