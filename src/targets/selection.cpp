@@ -44,10 +44,11 @@ Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
         product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
         ShowMessage(msg::kNotDesignedFor);
+        if (result == installer::kSuccess && status == installer::kPatchTargetNotFound) {
+            return Need::Refused;
+        }
         failure = result != installer::kSuccess ? result : status;
-        return failure == installer::kPatchTargetNotFound && result == installer::kSuccess
-                   ? Need::Refused
-                   : Need::Failed;
+        return Need::Failed;
     }
     if (order == kOrderNotApplicable) {
         return Need::NotApplicable;
