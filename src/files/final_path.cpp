@@ -10,6 +10,12 @@ constexpr char16_t kLongPrefix[] = u"\\\\?\\";
 constexpr char16_t kLongUncPrefix[] = u"\\\\?\\UNC\\";
 // Beyond this a path needs its long form to be opened at all.
 constexpr std::size_t kMaxPlainPath = 259;
+// The longest full path the system makes, terminator included.
+constexpr std::uint32_t kMaxFullPath = 32768;
+// Tried in this order, both handles in the same form: the first needs a drive
+// letter, the second a readable way to the file.
+constexpr platform::PathForm kFormsInTurn[] = {platform::PathForm::Dos, platform::PathForm::Nt,
+                                               platform::PathForm::Opened};
 
 bool StartsWith(const std::u16string& text, std::u16string_view start)
 {
@@ -33,11 +39,18 @@ std::u16string PlainForm(const std::u16string& path)
 
 }  // namespace
 
-bool FinalPathToHandOn(const platform::File& file, std::u16string& path)
+bool FinalPathToHandOn(const platform::File& file, const std::u16string& created,
+                       std::u16string& path)
 {
     std::u16string final;
     if (!platform::GetFinalPath(file, final)) {
-        return false;
+        // No drive letter to hand on: the name it was made under, while that leads to it.
+        if (!IsEntryAt(file, created)) {
+            platform::SetLastError(platform::kErrorAccessDenied);
+            return false;
+        }
+        const std::uint32_t length = platform::GetFullPathName(created, kMaxFullPath, path);
+        return length != 0 && length < kMaxFullPath;
     }
     // Plain names go through the usual clean-up (trailing dots and spaces dropped,
     // device names), which could lead elsewhere: the plain form is used only
@@ -55,18 +68,21 @@ bool FinalPathToHandOn(const platform::File& file, std::u16string& path)
 bool IsEntryAt(const platform::File& file, const std::u16string& path)
 {
     const std::size_t nameStart = path.find_last_of(u"\\/") + 1;
-    std::u16string expected;
-    std::u16string actual;
-    if (!platform::GetFinalPathOfDirectory(nameStart == 0 ? u"." : path.substr(0, nameStart),
-                                           expected) ||
-        !platform::GetFinalPath(file, actual)) {
-        return false;
+    const std::u16string directory = nameStart == 0 ? u"." : path.substr(0, nameStart);
+    for (const platform::PathForm form : kFormsInTurn) {
+        std::u16string expected;
+        std::u16string actual;
+        if (!platform::GetFinalPathOfDirectory(directory, expected, form) ||
+            !platform::GetFinalPath(file, actual, form)) {
+            continue;
+        }
+        if (expected.empty() || !IsSeparator(expected.back())) {
+            expected += u'\\';
+        }
+        // The file system has the last word on case; a name made here differs in no other way.
+        return EqualsAsciiIgnoringCase(actual, expected + path.substr(nameStart));
     }
-    if (expected.empty() || !IsSeparator(expected.back())) {
-        expected += u'\\';
-    }
-    // The file system has the last word on case; a name made here differs in no other way.
-    return EqualsAsciiIgnoringCase(actual, expected + path.substr(nameStart));
+    return false;
 }
 
 platform::File CreateFileAt(const std::u16string& path, platform::FileDisposition disposition)

@@ -10,11 +10,15 @@
 
 // The final path of the file behind the handle, in the plain form
 // (C:\dir\name, \\server\share\name) wherever that names the same file, for
-// handing on to a service that opens it by name. False when it cannot be had.
-bool FinalPathToHandOn(const platform::File& file, std::u16string& path);
+// handing on to a service that opens it by name. On a volume without a drive
+// letter, the full path of created, the name it was made under, once that is
+// found to be the file. False when neither can be had.
+bool FinalPathToHandOn(const platform::File& file, const std::u16string& created,
+                       std::u16string& path);
 
 // Whether the handle is the entry path names in its folder, reached through no
-// link: its final path is the folder's final path followed by the entry's name.
+// link: its final path is the folder's final path followed by the entry's name,
+// both told in the first form both can be had in.
 bool IsEntryAt(const platform::File& file, const std::u16string& path);
 
 // OpenFile for a disposition that may create a file. A file that was not made

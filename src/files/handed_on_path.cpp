@@ -11,10 +11,11 @@ bool NamesOneFile(const std::u16string& path)
 
 }  // namespace
 
-bool PathToHandOn(const platform::File& file, std::u16string& path)
+bool PathToHandOn(const platform::File& file, const std::u16string& created,
+                  std::u16string& path)
 {
     std::u16string final;
-    if (!FinalPathToHandOn(file, final)) {
+    if (!FinalPathToHandOn(file, created, final)) {
         return false;
     }
     std::u16string shortForm;
@@ -27,10 +28,11 @@ bool PathToHandOn(const platform::File& file, std::u16string& path)
     return true;
 }
 
-bool RecheckPathToHandOn(const platform::File& file, std::u16string& path)
+bool RecheckPathToHandOn(const platform::File& file, const std::u16string& created,
+                         std::u16string& path)
 {
     std::u16string now;
-    if (!PathToHandOn(file, now)) {
+    if (!PathToHandOn(file, created, now)) {
         return false;
     }
     const platform::File again = platform::OpenFile(now, platform::FileDisposition::ReadShareRead);

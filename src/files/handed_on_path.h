@@ -11,9 +11,12 @@
 // could add a file of anyone's choosing. Where the final path holds ";" or '"',
 // its short form stands in if that holds neither; otherwise false with
 // ERROR_INVALID_NAME (123).
-bool PathToHandOn(const platform::File& file, std::u16string& path);
+// created is the name the file was made under (see FinalPathToHandOn).
+bool PathToHandOn(const platform::File& file, const std::u16string& created,
+                  std::u16string& path);
 
 // PathToHandOn taken again, just before the service opens it: true only when
 // that path now opens the very file the handle holds. A different file there
 // (a folder renamed and another put in its place) fails with ERROR_INVALID_DATA.
-bool RecheckPathToHandOn(const platform::File& file, std::u16string& path);
+bool RecheckPathToHandOn(const platform::File& file, const std::u16string& created,
+                         std::u16string& path);

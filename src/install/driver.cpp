@@ -46,10 +46,21 @@ struct Outcome {
     std::uint32_t exitCode;
 };
 
+// The first failure of the run, selection's before the installations'; a busy
+// service outranks any other, since a later run may then get further.
+std::uint32_t Failure(const Tally& tally)
+{
+    if (tally.failure == installer::kInstallAlreadyRunning) {
+        return tally.failure;
+    }
+    return tally.selection.failure != installer::kSuccess ? tally.selection.failure
+                                                          : tally.failure;
+}
+
 Outcome Decide(const Tally& tally)
 {
-    if (tally.failure != installer::kSuccess) {
-        return {kNoMessage, kNoMessage, tally.failure};  // the failure showed its own message
+    if (const std::uint32_t failure = Failure(tally); failure != installer::kSuccess) {
+        return {kNoMessage, kNoMessage, failure};  // the failure showed its own message
     }
     if (tally.patched > 0) {
         const unsigned restart =
@@ -86,11 +97,37 @@ bool IsPatched(std::uint32_t result)
            result == installer::kRebootRequired;
 }
 
+// Whether any target is below the version that has the update already.
+bool AnyToPatch(TargetList& targets)
+{
+    for (std::size_t i = 0; i < targets.Count(); ++i) {
+        if (CompareVersions(targets.At(i).VersionString, kUpToDateVersion) < 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The installer's result once the patch is found registered for the product, as
+// selection asks; an installer may report success for a patch it did not apply.
+std::uint32_t Confirmed(const TargetProduct& target, const std::u16string& patchCode,
+                        std::uint32_t result)
+{
+    const std::uint32_t state =
+        installer::GetPatchState(patchCode, target.ProductCode, target.Context);
+    if (state == installer::kSuccess) {
+        return result;
+    }
+    return state == installer::kUnknownPatch || state == installer::kUnknownProduct
+               ? kErrorInstallFailure
+               : state;
+}
+
 // Applies the patch to one target and returns the installer's result; shows
 // the message of a failure.
 // logPaths holds the logs of the products before it in this run.
 std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
-                         std::vector<std::u16string>& logPaths)
+                         const std::u16string& patchCode, std::vector<std::u16string>& logPaths)
 {
     MakeCurrent(target);
 
@@ -119,9 +156,12 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
                                                         ? installer::kUiLevelBasicNoCancel
                                                         : installer::kUiLevelNone);
 
-    const std::uint32_t result =
+    std::uint32_t result =
         installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
                                       installer::kStateDefault, target.CommandLine);
+    if (IsPatched(result)) {
+        result = Confirmed(target, patchCode, result);
+    }
 
     if (result == installer::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
@@ -168,18 +208,21 @@ std::uint32_t RunInstall()
     }
 
     Tally tally;
-    tally.selection = SelectTargets(patchPath, patchCode, productList, &patch.Held());
+    tally.selection = SelectTargets(patchPath, patchCode, productList,
+                                    [&patch](std::u16string& path) { return patch.PathNow(path); });
     if (tally.selection.patchError != installer::kSuccess) {
         platform::SetLastError(tally.selection.patchError);
         return Fail();
     }
 
-    if (!CheckRunningApplications()) {
+    TargetList& targets = ProcessTargetList();
+    // A machine that needs nothing is not held up by an open application.
+    if (AnyToPatch(targets) && !CheckRunningApplications()) {
         platform::SetLastError(kErrorUserExit);
         return Fail();
     }
 
-    TargetList& targets = ProcessTargetList();
+    const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
     std::vector<std::u16string> logPaths;
     for (std::size_t i = 0; i < targets.Count() && tally.failure == installer::kSuccess; ++i) {
         TargetProduct& target = targets.At(i);
@@ -188,7 +231,7 @@ std::uint32_t RunInstall()
             tally.upToDate = tally.upToDate != nullptr ? tally.upToDate : &target;
             continue;
         }
-        const std::uint32_t result = ApplyPatch(target, patch, logPaths);
+        const std::uint32_t result = ApplyPatch(target, patch, leadingPatchCode, logPaths);
         if (!IsPatched(result)) {
             tally.failure = result;
         } else {

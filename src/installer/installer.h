@@ -22,6 +22,13 @@ inline constexpr std::uint32_t kPackageRejected = 1625;
 
 inline constexpr std::uint32_t kNoMoreItems = 259;
 
+// Failures the system tells apart: the service busy with another installation,
+// a patch that does not apply, and a product or patch the installer does not know.
+inline constexpr std::uint32_t kInstallAlreadyRunning = 1618;
+inline constexpr std::uint32_t kPatchTargetNotFound = 1642;
+inline constexpr std::uint32_t kUnknownProduct = 1605;
+inline constexpr std::uint32_t kUnknownPatch = 1647;
+
 // Install contexts, as bits.
 inline constexpr std::uint32_t kContextUserManaged = 1;
 inline constexpr std::uint32_t kContextUserUnmanaged = 2;

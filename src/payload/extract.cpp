@@ -200,8 +200,12 @@ bool FindDestination(const std::u16string& patchPath, Destination& to)
         return false;
     }
     const std::size_t nameStart = full.find_last_of(u"\\/") + 1;
-    const platform::File first = platform::HoldFolder(full.substr(0, nameStart));
-    if (!first || !FinalPathToHandOn(first, to.folderPath)) {
+    const std::u16string folder = full.substr(0, nameStart);
+    // Named without its closing separator where it has a name of its own (not "C:\").
+    const std::u16string folderEntry =
+        nameStart > 1 && folder[nameStart - 2] != u':' ? folder.substr(0, nameStart - 1) : folder;
+    const platform::File first = platform::HoldFolder(folder);
+    if (!first || !FinalPathToHandOn(first, folderEntry, to.folderPath)) {
         return false;
     }
     if (!EndsWithSeparator(to.folderPath)) {

@@ -37,7 +37,7 @@ bool TempPatch::Create()
             return false;
         }
         std::u16string handedOn;
-        if (PathToHandOn(held_, handedOn)) {
+        if (PathToHandOn(held_, created_, handedOn)) {
             return true;
         }
         if (platform::GetLastError() != platform::kErrorInvalidName) {
@@ -52,7 +52,7 @@ bool TempPatch::Create()
 
 bool TempPatch::PathNow(std::u16string& path) const
 {
-    return RecheckPathToHandOn(held_, path);
+    return RecheckPathToHandOn(held_, created_, path);
 }
 
 bool ReadEmbeddedPatchTemplate(std::u16string& productList)

@@ -22,7 +22,6 @@ public:
     // taken again and confirmed to open that very file; false (a refusal)
     // otherwise. Called just before each installer call that opens the patch by name.
     bool PathNow(std::u16string& path) const;
-    const platform::File& Held() const { return held_; }
 
 private:
     std::u16string created_;  // empty until extraction made a file of ours

@@ -135,11 +135,19 @@ bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 bool ReplaceFile(const std::u16string& to, const std::u16string& from,
                  const std::u16string& backup);
 
-// The name the file behind the handle really has, every link on the way resolved
-// ("\\?\C:\dir\name" on Windows); false when it cannot be told.
-bool GetFinalPath(const File& file, std::u16string& path);
+// The forms a final path can be told in. Dos: with the drive letter
+// ("\\?\C:\dir\name"), which a volume without one (mounted in a folder, a RAM
+// disk) lacks. Nt: with the volume's device ("\Device\HarddiskVolume3\dir\name").
+// Opened: the device form as opened, not normalized, which needs no folder on the
+// way to be readable (a share). Links are resolved in every form.
+enum class PathForm { Dos, Nt, Opened };
+
+// The name the file behind the handle really has, every link on the way resolved;
+// false when it cannot be told in that form.
+bool GetFinalPath(const File& file, std::u16string& path, PathForm form = PathForm::Dos);
 // The same for the directory a path leads to.
-bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path);
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path,
+                             PathForm form = PathForm::Dos);
 // Removes the file the handle has open, wherever that is, and closes the handle;
 // never a file put at its name since.
 bool DeleteThroughHandle(File& file);

@@ -9,8 +9,9 @@
 
 namespace platform {
 
-// The full name the file behind the handle is known by; empty when unknown.
-std::wstring FinalPath(const File& file);
+// The full name the file behind the handle is known by, in that form; empty when
+// unknown.
+std::wstring FinalPath(const File& file, PathForm form = PathForm::Dos);
 File OpenExisting(const std::u16string& path, DWORD access, DWORD flags);
 // Whether the handle is the entry at path, not a file it leads to: where links
 // are not reparse points (Wine), a link opens as its target, found elsewhere.

@@ -2,16 +2,54 @@
 #include "platform/win32_file_edge.h"
 
 namespace platform {
+namespace {
 
-std::wstring FinalPath(const File& file)
+// Tried in this order, both handles of a comparison in the same form.
+constexpr PathForm kFormsInTurn[] = {PathForm::Dos, PathForm::Nt, PathForm::Opened};
+
+// Put before a device path, makes it one CreateFileW opens.
+constexpr wchar_t kDeviceRoot[] = L"\\\\?\\GLOBALROOT";
+
+DWORD FlagsOf(PathForm form)
 {
+    switch (form) {
+    case PathForm::Nt:
+        return FILE_NAME_NORMALIZED | VOLUME_NAME_NT;
+    case PathForm::Opened:
+        return FILE_NAME_OPENED | VOLUME_NAME_NT;
+    case PathForm::Dos:
+        break;
+    }
+    return FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+}
+
+// A name the file can be opened by again: its final path with the drive letter,
+// else its device path.
+std::wstring ReopenablePath(const File& file)
+{
+    const std::wstring dos = FinalPath(file);
+    if (!dos.empty()) {
+        return dos;
+    }
+    std::wstring device = FinalPath(file, PathForm::Nt);
+    if (device.empty()) {
+        device = FinalPath(file, PathForm::Opened);
+    }
+    return device.empty() ? device : kDeviceRoot + device;
+}
+
+}  // namespace
+
+std::wstring FinalPath(const File& file, PathForm form)
+{
+    const DWORD flags = FlagsOf(form);
     std::wstring buffer(MAX_PATH, L'\0');
     DWORD length = ::GetFinalPathNameByHandleW(ToHandle(file.Get()), buffer.data(),
-                                               static_cast<DWORD>(buffer.size()), 0);
+                                               static_cast<DWORD>(buffer.size()), flags);
     if (length >= buffer.size()) {  // the size needed
         buffer.resize(length);
         length = ::GetFinalPathNameByHandleW(ToHandle(file.Get()), buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), 0);
+                                             static_cast<DWORD>(buffer.size()), flags);
     }
     buffer.resize(length < buffer.size() ? length : 0);
     return buffer;
@@ -29,16 +67,23 @@ bool IsEntryAt(const File& entry, const std::u16string& path)
     const std::size_t nameStart = path.find_last_of(u"\\/") + 1;
     const File directory =
         OpenExisting(nameStart == 0 ? u"." : path.substr(0, nameStart), FILE_READ_ATTRIBUTES, 0);
-    std::wstring expected = directory ? FinalPath(directory) : std::wstring();
-    if (expected.empty()) {
+    if (!directory) {
         return false;
     }
-    if (expected.back() != L'\\') {
-        expected += L'\\';
+    for (const PathForm form : kFormsInTurn) {
+        std::wstring expected = FinalPath(directory, form);
+        const std::wstring actual = FinalPath(entry, form);
+        if (expected.empty() || actual.empty()) {
+            continue;
+        }
+        if (expected.back() != L'\\') {
+            expected += L'\\';
+        }
+        expected += Wide(path) + nameStart;
+        return ::CompareStringOrdinal(actual.c_str(), -1, expected.c_str(), -1, TRUE) ==
+               CSTR_EQUAL;
     }
-    expected += Wide(path) + nameStart;
-    return ::CompareStringOrdinal(FinalPath(entry).c_str(), -1, expected.c_str(), -1, TRUE) ==
-           CSTR_EQUAL;
+    return false;
 }
 
 bool FileId(const File& file, BY_HANDLE_FILE_INFORMATION& info)
@@ -59,9 +104,9 @@ bool Dispose(const File& file)
                                         sizeof disposition) != FALSE;
 }
 
-bool GetFinalPath(const File& file, std::u16string& path)
+bool GetFinalPath(const File& file, std::u16string& path, PathForm form)
 {
-    const std::wstring final = FinalPath(file);
+    const std::wstring final = FinalPath(file, form);
     if (final.empty()) {
         return false;
     }
@@ -69,10 +114,11 @@ bool GetFinalPath(const File& file, std::u16string& path)
     return true;
 }
 
-bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path)
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path,
+                             PathForm form)
 {
     const File handle = OpenExisting(directory, FILE_READ_ATTRIBUTES, 0);
-    return handle && GetFinalPath(handle, path);
+    return handle && GetFinalPath(handle, path, form);
 }
 
 bool GetFileIdentity(const File& file, FileIdentity& identity)
@@ -111,7 +157,7 @@ bool DeleteThroughHandle(File& file)
     // A handle without delete access, held so that others could still open the
     // file: closed, the file is found again by its final name and removed only if
     // that name still leads to the same file.
-    const std::wstring path = FinalPath(file);
+    const std::wstring path = ReopenablePath(file);
     BY_HANDLE_FILE_INFORMATION ours;
     const bool known = !path.empty() && FileId(file, ours);
     file.Reset();

@@ -4,7 +4,6 @@
 
 #include "common/run_state.h"
 #include "common/text.h"
-#include "files/handed_on_path.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
 #include "targets/product_info.h"
@@ -31,12 +30,13 @@ void Inspect(TargetProduct& product)
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
 }
 
-enum class Need { Patch, Refused, NotApplicable, AlreadyPatched };
+enum class Need { Patch, Refused, Failed, NotApplicable, AlreadyPatched };
 
 // Whether the patch applies to the product and is not registered for it yet.
-// A sequencing error is the only refusal the user is told about.
+// A sequencing error is the only refusal the user is told about; failure is its
+// code when the installer failed rather than found that the patch does not apply.
 Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
-                const std::u16string& leadingPatchCode)
+                const std::u16string& leadingPatchCode, std::uint32_t& failure)
 {
     std::int32_t order = 0;
     std::uint32_t status = 0;
@@ -44,7 +44,11 @@ Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
         product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
         ShowMessage(msg::kNotDesignedFor);
-        return Need::Refused;
+        if (result == installer::kSuccess && status == installer::kPatchTargetNotFound) {
+            return Need::Refused;
+        }
+        failure = result != installer::kSuccess ? result : status;
+        return Need::Failed;
     }
     if (order == kOrderNotApplicable) {
         return Need::NotApplicable;
@@ -64,7 +68,7 @@ std::u16string LeadingPatchCode(const std::u16string& patchCode)
 }
 
 SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                              std::u16string productList, const platform::File* heldPatch)
+                              std::u16string productList, const PatchPathNow& pathNow)
 {
     if (productList.size() > 1 && productList.back() != kListSeparator) {
         productList += kListSeparator;
@@ -88,14 +92,21 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
         ++counts.present;
         Inspect(product);
         std::u16string path = patchPath;
-        if (heldPatch != nullptr && !RecheckPathToHandOn(*heldPatch, path)) {
+        if (pathNow && !pathNow(path)) {
             counts.patchError = platform::GetLastError();
             break;
         }
-        switch (NeedsPatch(product, path, leadingPatchCode)) {
+        std::uint32_t failure = installer::kSuccess;
+        switch (NeedsPatch(product, path, leadingPatchCode, failure)) {
         case Need::Patch:
             ProcessTargetList().Append(product);
             break;
+        case Need::Failed:
+            if (counts.failure == installer::kSuccess ||
+                failure == installer::kInstallAlreadyRunning) {
+                counts.failure = failure;
+            }
+            [[fallthrough]];
         case Need::Refused:
             ++counts.refused;
             break;

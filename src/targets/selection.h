@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "platform/platform.h"
+// The path of the held patch as it may be handed on now; false (with the
+// reason in the last-error value) when it no longer leads to the file checked.
+using PatchPathNow = std::function<bool(std::u16string&)>;
 
 // What selection found among the listed products.
 struct SelectionCounts {
@@ -13,14 +16,16 @@ struct SelectionCounts {
     // Nonzero: the held patch could no longer be handed on (this error), and
     // selection stopped there.
     std::uint32_t patchError = 0;
+    // The installer's code for the first refusal that was its failure rather than a
+    // patch that does not apply; a busy service (1618) outranks any other.
+    std::uint32_t failure = 0;
 };
 
 // Appends to the process TargetList each listed product that is present, can
-// be sequenced, and lacks the patch. With heldPatch, the path handed to the
-// installer is taken again from that file before each call that opens it.
+// be sequenced, and lacks the patch. With pathNow, the path handed to the
+// installer is taken again from the held patch before each call that opens it.
 SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                              std::u16string productList,
-                              const platform::File* heldPatch = nullptr);
+                              std::u16string productList, const PatchPathNow& pathNow = {});
 
 // The patch's own code: the leading GUID of its revision text.
 std::u16string LeadingPatchCode(const std::u16string& patchCode);

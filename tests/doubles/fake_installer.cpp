@@ -68,6 +68,25 @@ std::uint32_t CopyOut(const std::u16string& value, char16_t* buffer, std::uint32
     return installer::kMoreData;
 }
 
+// Registers on product the patch whose file the command line names, as an
+// installation of it does.
+void RegisterPatch(Product& product, const std::u16string& commandLine)
+{
+    const std::u16string key = u"PATCH=\"";
+    const auto start = commandLine.find(key);
+    if (start == std::u16string::npos) {
+        return;
+    }
+    const auto begin = start + key.size();
+    const auto path = commandLine.substr(begin, commandLine.find(u'"', begin) - begin);
+    const auto& properties = g_state.summaries[path].properties;
+    const auto revision = properties.find(installer::kPidRevNumber);
+    if (revision != properties.end()) {
+        const std::u16string& code = revision->second.value;
+        product.patchStates[code.substr(0, code.find(u'}') + 1)] = installer::kSuccess;
+    }
+}
+
 }  // namespace
 
 InstallerState& Installer() { return g_state; }
@@ -287,8 +306,17 @@ std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel
     fake::Record("ConfigureProductEx " + fake::Utf8(product));
     g_state.configureCalls.push_back(
         fake::ConfigureCall{product, installLevel, installState, commandLine});
-    const fake::Product* found = fake::FindProduct(product);
-    return found == nullptr ? fake::kErrorUnknownProduct : found->configureResult;
+    fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr) {
+        return fake::kErrorUnknownProduct;
+    }
+    const std::uint32_t result = found->configureResult;
+    const bool success = result == kSuccess || result == kRebootInitiated ||
+                         result == kRebootRequired;
+    if (success && found->registersPatch) {
+        fake::RegisterPatch(*found, commandLine);
+    }
+    return result;
 }
 
 }  // namespace installer

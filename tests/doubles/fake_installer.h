@@ -60,6 +60,9 @@ struct Product {
     std::map<std::u16string, std::uint32_t> patchStates;
 
     std::uint32_t configureResult = 0;
+    // A configure that succeeds registers the patch it was given (its leading GUID,
+    // from the summary at PATCH="..."); false: as Wine, success without the patch.
+    bool registersPatch = true;
 };
 
 struct LogCall {

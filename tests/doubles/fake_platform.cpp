@@ -48,9 +48,8 @@ bool DirectoryExists(const std::u16string& path)
            g_state.directories.count(WithoutTrailingSeparator(path)) != 0;
 }
 
-// What the system reports as the final path: absolute, every link on the way
-// followed, in the long form.
-std::u16string FinalOf(std::u16string path)
+// Where a path leads: absolute, every link on the way followed.
+std::u16string Resolved(std::u16string path)
 {
     const std::u16string& current = g_state.currentDirectory;
     if (path == u".") {
@@ -74,7 +73,27 @@ std::u16string FinalOf(std::u16string path)
         }
         path = link->second + path.substr(link->first.size());
     }
-    return u"\\\\?\\" + path;
+    return path;
+}
+
+// What the system reports as the final path of a resolved one in that form;
+// false when it has none there.
+bool FinalOf(const std::u16string& resolved, platform::PathForm form, std::u16string& path)
+{
+    for (const auto& [start, first] : g_state.firstFormAt) {
+        if (resolved.rfind(start, 0) == 0 && form < first) {
+            g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
+            return false;
+        }
+    }
+    const bool drive = resolved.size() > 1 && resolved[1] == u':';
+    if (form == platform::PathForm::Dos) {
+        path = u"\\\\?\\" + resolved;
+    } else {
+        path = drive ? u"\\Device\\Volume" + resolved.substr(0, 1) + resolved.substr(2)
+                     : resolved;
+    }
+    return true;
 }
 
 bool ParentExists(const std::u16string& path)
@@ -332,10 +351,10 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         for (const auto& [name, shortForm] : g_state.shortNames) {
             path = shortForm == linkOrPath ? name : path;
         }
-        const std::u16string final = fake::FinalOf(path);
+        const std::u16string final = fake::Resolved(path);
         for (const auto& file : g_state.files) {
-            const std::u16string known = fake::FinalOf(file.first);
-            path = known == final || known == linkOrPath ? file.first : path;
+            const std::u16string known = fake::Resolved(file.first);
+            path = known == final || u"\\\\?\\" + known == linkOrPath ? file.first : path;
         }
     }
     if (g_state.accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
@@ -482,26 +501,25 @@ bool FlushFile(const File& file)
     return true;
 }
 
-bool GetFinalPath(const File& file, std::u16string& path)
+bool GetFinalPath(const File& file, std::u16string& path, PathForm form)
 {
     const auto it = g_openFiles.find(file.Get());
     if (it == g_openFiles.end()) {
         g_state.lastError = 6;  // ERROR_INVALID_HANDLE
         return false;
     }
-    path = fake::FinalOf(it->second.path);
-    return true;
+    return fake::FinalOf(fake::Resolved(it->second.path), form, path);
 }
 
-bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path)
+bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& path,
+                             PathForm form)
 {
-    const std::u16string final = fake::FinalOf(directory);
-    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(final.substr(4))) {
+    const std::u16string resolved = fake::Resolved(directory);
+    if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(resolved)) {
         g_state.lastError = 3;  // ERROR_PATH_NOT_FOUND
         return false;
     }
-    path = final;
-    return true;
+    return fake::FinalOf(resolved, form, path);
 }
 
 bool DeleteThroughHandle(File& file)
@@ -528,7 +546,7 @@ EntryKind QueryEntry(const std::u16string& path)
 
 File HoldFolder(const std::u16string& path)
 {
-    const std::u16string folder = fake::FinalOf(path).substr(4);
+    const std::u16string folder = fake::Resolved(path);
     if (!fake::DirectoryExists(folder)) {
         g_state.lastError = g_state.files.count(folder) != 0 ? kErrorDirectory : 3;
         return File();
@@ -544,7 +562,7 @@ bool LeadsToHeldFolder(const std::u16string& path, const File& folder)
     const auto held = g_openFiles.find(folder.Get());
     // The handle stays with the folder it opened, whatever links now say.
     return held != g_openFiles.end() && fake::DirectoryExists(path) &&
-           fake::FinalOf(path) == u"\\\\?\\" + held->second.path;
+           fake::Resolved(path) == held->second.path;
 }
 
 bool MoveFileNew(const std::u16string& from, const std::u16string& to)

@@ -61,6 +61,11 @@ struct PlatformState {
     // As where links are not reparse points (Wine): OpenOrCreateOwnName opens the
     // existing target of a link.
     bool linksLookLikeFiles = false;
+    // Final paths that start with a key (as resolved: "D:\\real") cannot be told
+    // in a form before its value: Nt for a volume without a drive letter, Opened
+    // for a share with a folder on the way that cannot be read. The device form
+    // of X:\\dir is \\Device\\VolumeX\\dir.
+    std::map<std::u16string, platform::PathForm> firstFormAt;
     bool localSystem = false;
     std::set<std::u16string> multiplyLinked;  // files that have another name too
     // False: as without POSIX deletion, a removed file that a handle holds keeps

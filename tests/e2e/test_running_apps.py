@@ -121,6 +121,17 @@ class Unattended(WatchedAppTestCase):
             self.assertIn("Property(S): UILevel = 2\n",
                           (tmp / product.log_name).read_text(errors="replace"))
 
+        # Once every product has the patch, an open application holds up nothing:
+        # no box asks to close it, even where someone could answer one.
+        self.start_watched()
+        for unseen in (True, False):
+            with self.subTest(unseen=unseen):
+                tmp = self.scratch(f"tmp_patched_{unseen}")
+                code, result = self.prefix.launched(SERVICEPACK, "/q", "/exitcode",
+                                                    unseen=unseen, tmp=tmp)
+                self.assertEqual((code, result.boxes), (0, []))
+                self.assertEqual(listing(tmp), [])
+
 
 class CancelOnScreen(WatchedAppTestCase):
     prefix_name = "running_cancel"

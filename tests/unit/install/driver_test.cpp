@@ -87,16 +87,31 @@ protected:
 
 using Codes = std::vector<std::u16string>;
 
-TEST_F(DriverTest, NoListedProductChecksApplicationsThenReports307)
+TEST_F(DriverTest, NothingToPatchGoesStraightToTheOutcomeThoughAWatchedAppRuns)
 {
-    std::vector<std::size_t> boxesAtSnapshot;
-    os.beforeSnapshot = [&](int) { boxesAtSnapshot.push_back(os.boxes.size()); };
-    EXPECT_EQ(RunInstall(), 1642u);
-    EXPECT_EQ(boxesAtSnapshot, (std::vector<std::size_t>{0, 0}));
-    ASSERT_NO_FATAL_FAILURE(ExpectOneBox(kNoProduct));
-    EXPECT_EQ(os.boxes[0].locale, 1033u);
-    EXPECT_TRUE(msi.configureCalls.empty());
-    ExpectPatchDeleted();
+    const std::u16string refused = u"This service pack could not be installed because it is not";
+    // What Alpha is; Beta is never listed.
+    const std::tuple<void (*)(fake::Product&), std::u16string, std::uint32_t> cases[] = {
+        {nullptr, kNoProduct, 1642},
+        {[](fake::Product& p) { p.patchStates[u"{P1}"] = 0; }, u"Your version of Alpha", 0},
+        {[](fake::Product& p) { p.info[u"VersionString"] = u"13.3.0.5"; }, u"Your version", 0},
+        {[](fake::Product& p) { p.sequenceStatus = 1642; }, refused, 1642},
+        {[](fake::Product& p) { p.sequenceResult = 1610; }, refused, 1610},
+    };
+    for (const auto& [alpha, box, exitCode] : cases) {
+        SetUp();
+        ScriptPatch(kPatchPath, u"{A}");
+        if (alpha != nullptr) {
+            alpha(AddProduct(u"{A}", u"Alpha"));
+        }
+        os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+        EXPECT_EQ(RunInstall(), exitCode);
+        EXPECT_EQ(os.snapshots, 0);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneBox(box));
+        EXPECT_EQ(os.boxes[0].locale, 1033u);
+        EXPECT_TRUE(msi.configureCalls.empty());
+        ExpectPatchDeleted();
+    }
 }
 
 TEST_F(DriverTest, PresentProductsThatNeedNothingReport306)
@@ -120,6 +135,12 @@ TEST_F(DriverTest, SuccessCodesGoOnToTheNextTargetAndEndWith301)
         EXPECT_EQ(Configured(), (Codes{u"{A}", u"{B}"}));
         ExpectOneBox(kInstalled);
         ExpectPatchDeleted();
+        // Each product is asked once more, after its installation, whether it has the patch.
+        EXPECT_EQ(fake::CallsStartingWith("GetPatchState {P1} {A} 4").size(), 2u);
+        const auto applied =
+            std::find(msi.calls.begin(), msi.calls.end(), "ConfigureProductEx {B}");
+        ASSERT_NE(applied, msi.calls.end());
+        EXPECT_EQ(*std::next(applied), "GetPatchState {P1} {B} 4");
     }
 }
 
@@ -146,28 +167,50 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
 
 TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
 {
-    enum : std::uint32_t { kRefused = 1, kHasPatch, kNotApplicable };  // else a configure result
+    enum : std::uint32_t {  // else a configure result
+        kRefused = 1,     // sequencing finds that the patch does not apply (entry status 1642)
+        kHasPatch,
+        kNotApplicable,   // order -1
+        kSequenceFails,   // the sequencing call fails (a damaged cached package)
+        kSequenceBusy,    // ... with 1618, another installation in progress
+        kUnregistered,    // configure says 0 but the patch is not registered
+        kStateBusy,       // the patch-state query answers 1618
+    };
     const std::u16string refused = u"This service pack could not be installed because it is not";
     const std::u16string restart =
         kInstalled + u"\n\nThe computer must be restarted to complete the installation.";
     using Boxes = std::vector<std::u16string>;
-    const std::tuple<std::vector<std::uint32_t>, Boxes, std::uint32_t> cases[] = {
-        {{1641, 3010}, {restart}, 1641},
+    const std::tuple<std::vector<std::uint32_t>, Boxes, std::uint32_t, std::size_t> cases[] = {
+        {{1641, 3010}, {restart}, 1641, 2},
         // The 308 boxes are the whole answer when nothing was patched.
-        {{kRefused, kHasPatch}, {refused}, 1642},
-        {{kRefused, 0}, {refused, kInstalled}, 0},
-        {{kNotApplicable}, {kNoProduct}, 1642},
+        {{kRefused, kHasPatch}, {refused}, 1642, 0},
+        {{kRefused, 0}, {refused, kInstalled}, 0, 1},
+        {{kNotApplicable}, {kNoProduct}, 1642, 0},
+        // An installer that failed to sequence outranks a product patched, as a failed
+        // installation does; a busy one outranks any other failure.
+        {{kSequenceFails, 0}, {refused}, 1610, 1},
+        {{kSequenceFails, kHasPatch}, {refused}, 1610, 0},
+        {{kSequenceFails, kSequenceBusy}, {refused, refused}, 1618, 0},
+        {{kSequenceFails, 1618}, {refused, kFailed + u"1618"}, 1618, 1},
+        {{0, 1618}, {kFailed + u"1618"}, 1618, 2},
+        // Success the installer cannot confirm is a failure, and ends the loop.
+        {{kUnregistered, 0}, {kFailed + u"1603"}, 1603, 1},
+        {{kStateBusy, 0}, {kFailed + u"1618"}, 1618, 1},
     };
-    for (const auto& [products, boxes, exitCode] : cases) {
+    for (const auto& [products, boxes, exitCode, configured] : cases) {
         SetUp();
         for (std::size_t i = 0; i < products.size(); ++i) {
+            const std::uint32_t p = products[i];
             fake::Product& product = AddProduct(i == 0 ? u"{A}" : u"{B}", u"Alpha");
-            product.sequenceResult = products[i] == kRefused ? 1603 : 0;
-            product.patchStates[u"{P1}"] = products[i] == kHasPatch ? 0 : 1647;
-            product.sequenceOrder = products[i] == kNotApplicable ? -1 : 0;
-            product.configureResult = products[i] > kNotApplicable ? products[i] : 0;
+            product.sequenceResult = p == kSequenceFails ? 1610 : p == kSequenceBusy ? 1618 : 0;
+            product.sequenceStatus = p == kRefused ? 1642 : 0;
+            product.sequenceOrder = p == kNotApplicable || p == kRefused ? -1 : 0;
+            product.patchStates[u"{P1}"] = p == kHasPatch ? 0 : p == kStateBusy ? 1618 : 1647;
+            product.registersPatch = p != kUnregistered && p != kStateBusy;
+            product.configureResult = p > kStateBusy ? p : 0;
         }
         EXPECT_EQ(RunInstall(), exitCode);
+        EXPECT_EQ(msi.configureCalls.size(), configured);
         ASSERT_EQ(os.boxes.size(), boxes.size());
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_EQ(os.boxes[i].text.substr(0, boxes[i].size()), boxes[i]);
@@ -334,9 +377,15 @@ TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
 TEST_F(DriverTest, CreateThatALinkOnTheWaySentElsewhereIsRemovedAndRefused)
 {
     // The temporary folder leads into a namespace where a link of the new file's
-    // name points anywhere; the create itself cannot tell.
-    for (const std::u16string name : {u"MSP2", u"Alpha.log"}) {
+    // name points anywhere; the create itself cannot tell, and no form of the final
+    // path the check falls back to can hide it.
+    using platform::PathForm;
+    for (const auto& [name, form] :
+         {std::pair<std::u16string, PathForm>{u"MSP2", PathForm::Dos}, {u"MSP2", PathForm::Nt},
+          {u"MSP2", PathForm::Opened}, {u"Alpha.log", PathForm::Dos},
+          {u"Alpha.log", PathForm::Opened}}) {
         SetUp();
+        os.firstFormAt[u""] = form;
         os.links[u"C:\\Temp"] = u"\\RPC Control";
         os.links[u"\\RPC Control\\" + name] = u"C:\\Windows\\system.dll";
         ScriptPatch(u"\\\\?\\\\RPC Control\\MSP2", u"{A}");
@@ -434,18 +483,31 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
 {
     // A relative TMP gives a relative name; the service must not resolve it itself.
     // Nor follow the link on the way, which the user may switch once it was checked.
-    os.directories.insert(u"tmp");
-    os.environment[u"TMP"] = u"tmp";
-    os.links[u"C:\\Work\\tmp"] = u"D:\\real";
-    ScriptPatch(u"D:\\real\\MSP2", u"{A}");
-    AddProduct(u"{A}", u"Alpha");
-    EXPECT_EQ(RunInstall(), 0u);
-    ASSERT_EQ(msi.configureCalls.size(), 1u);
-    EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"D:\\real\\MSP2\"", 0), 0u);
-    EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
-    EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find("D:\\real\\MSP2"),
-              std::string::npos);
-    EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
+    // Only a file without a final path with a drive letter goes by the name it was
+    // made under, which the check compares with its folder's in a form both have.
+    using platform::PathForm;
+    const std::tuple<std::u16string, PathForm, std::u16string> cases[] = {
+        {u"", PathForm::Dos, u"D:\\real\\MSP2"},
+        {u"D:\\real\\MSP2", PathForm::Nt, u"C:\\Work\\tmp\\MSP2"},  // its folder has one
+        {u"D:", PathForm::Nt, u"C:\\Work\\tmp\\MSP2"},                // a volume without a letter
+        {u"D:", PathForm::Opened, u"C:\\Work\\tmp\\MSP2"},  // a folder on the way unreadable
+    };
+    for (const auto& [start, form, handedOn] : cases) {
+        SetUp();
+        os.firstFormAt[start] = form;
+        os.directories.insert(u"tmp");
+        os.environment[u"TMP"] = u"tmp";
+        os.links[u"C:\\Work\\tmp"] = u"D:\\real";
+        ScriptPatch(handedOn, u"{A}");
+        AddProduct(u"{A}", u"Alpha");
+        EXPECT_EQ(RunInstall(), 0u);
+        ASSERT_EQ(msi.configureCalls.size(), 1u);
+        EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"" + handedOn + u"\"", 0), 0u);
+        EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
+        EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find(ToUtf8(handedOn)),
+                  std::string::npos);
+        EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/run_state.h"
+#include "common/text.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
@@ -190,6 +191,45 @@ TEST_F(SelectionTest, EachSequencingErrorIsReportedInTheProductsLanguage)
         EXPECT_EQ(box.locale, 1031u);
     }
     EXPECT_TRUE(fake::CallsStartingWith("GetPatchState {P1} {A}").empty());
+}
+
+TEST_F(SelectionTest, OnlyAPatchThatDoesNotApplyIsNotApplicableAnyOtherRefusalIsAFailure)
+{
+    struct Row {
+        std::uint32_t result, status;
+        std::int32_t order;
+        int boxes;
+        std::uint32_t failure;
+    };
+    const std::vector<std::vector<Row>> cases = {
+        {{0, 0, -1, 0, 0}},      // does not apply: silent
+        {{0, 1642, -1, 1, 0}},   // does not apply: 308
+        {{1610, 0, 0, 1, 1610}},  // a broken cached package, a broken or busy service
+        {{1642, 0, 0, 1, 1642}},
+        {{0, 1627, 0, 1, 1627}},
+        {{1601, 0, 0, 1, 1601}, {1627, 0, 0, 1, 1601}},  // the first failure
+        {{1601, 0, 0, 1, 1601}, {1618, 0, 0, 1, 1618}, {0, 1610, 0, 1, 1618}},
+    };
+    for (const auto& rows : cases) {
+        SetUp();
+        std::u16string list;
+        int boxes = 0;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::u16string code = u"{" + ToDecimal(i) + u"}";
+            fake::Product& product = AddProduct(code, u"Alpha");
+            product.sequenceResult = rows[i].result;
+            product.sequenceStatus = rows[i].status;
+            product.sequenceOrder = rows[i].order;
+            list += code + u";";
+            boxes += rows[i].boxes;
+        }
+        const SelectionCounts counts = SelectTargets(kPatchPath, kPatchCode, list);
+        SCOPED_TRACE(counts.failure);
+        EXPECT_EQ(counts.failure, rows.back().failure);
+        EXPECT_EQ(counts.refused, boxes);
+        EXPECT_EQ(static_cast<int>(os.boxes.size()), boxes);
+        EXPECT_TRUE(SelectedCodes().empty());
+    }
 }
 
 TEST_F(SelectionTest, ThreadLocaleIsTheLanguageReadAsADecimalNumber)
