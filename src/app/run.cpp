@@ -6,6 +6,8 @@
 #include "payload/patch_list.h"
 #include "payload/temp_patch.h"
 #include "platform/platform.h"
+#include "record/events.h"
+#include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
@@ -29,6 +31,10 @@ int RunServicePack(void* module)
     platform::SetThreadLocale(platform::GetUserDefaultUILanguage());
     ParseCommandLine();
     RunOptions& options = ProcessRunOptions();
+    if (options.log) {
+        record::Open(options.logPath.empty() ? DefaultRecordPath() : options.logPath);
+    }
+    record::RunStarted();
 
     std::uint32_t outcome = 0;
     if (options.help) {
@@ -39,9 +45,12 @@ int RunServicePack(void* module)
         // The first step that fails gives the outcome; the others still run.
         if (options.extract && !ExtractPatch(options.extractPath)) {
             outcome = FailureCode(platform::GetLastError());
+            record::StepFailed(record::Step::Extract, outcome);
         }
-        if (options.exportPatchList && !ExportPatchList(options.patchListPath) && outcome == 0) {
-            outcome = FailureCode(platform::GetLastError());
+        if (options.exportPatchList && !ExportPatchList(options.patchListPath)) {
+            const std::uint32_t failure = FailureCode(platform::GetLastError());
+            record::StepFailed(record::Step::ExportPatchList, failure);
+            outcome = outcome == 0 ? failure : outcome;
         }
         if (options.listProducts) {
             ShowProductList();
@@ -50,5 +59,7 @@ int RunServicePack(void* module)
 
     ProcessTargetList().Clear();
     // Without /exitcode scripts read 0 whatever happened, as they always have.
-    return options.exitCode ? static_cast<int>(outcome) : 0;
+    const std::uint32_t exitCode = options.exitCode ? outcome : 0;
+    record::RunEnded(outcome, exitCode);
+    return static_cast<int>(exitCode);
 }

@@ -11,6 +11,8 @@
 #include "payload/summary.h"
 #include "payload/temp_patch.h"
 #include "platform/platform.h"
+#include "record/events.h"
+#include "record/record.h"
 #include "targets/selection.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -65,9 +67,10 @@ Outcome Decide(const Tally& tally)
 }
 
 // Shows message 300 with the error at hand, which becomes the outcome.
-std::uint32_t Fail()
+std::uint32_t Fail(record::Step step)
 {
     const std::uint32_t code = FailureCode(platform::GetLastError());
+    record::StepFailed(step, code);
     ShowMessage(msg::kInstallFailed);
     return code;
 }
@@ -97,6 +100,7 @@ std::uint32_t ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
     LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
     if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
         platform::SetLastError(kErrorInvalidCommandLine);
+        record::StepFailed(record::Step::CommandLine, kErrorInvalidCommandLine);
         ShowMessage(msg::kInstallFailed);
         return kErrorInvalidCommandLine;
     }
@@ -104,15 +108,20 @@ std::uint32_t ApplyPatch(TargetProduct& target, const std::u16string& patchPath,
     const std::u16string logPath =
         DistinctLogPath(MakeLogPath(target.ProductName, target.ProductCode), logPaths);
     platform::File logFile = CreateLogFile(logPath);
+    const std::uint32_t logError = logFile ? 0 : platform::GetLastError();
     installer::EnableLog(installer::kLogModeVerbose, logFile ? logPath : u"", 0);
     // The installer's own dialogs would wait for ever where no one sees them.
     const int previousUi = installer::SetInternalUI(platform::IsDesktopVisible()
                                                         ? installer::kUiLevelBasicNoCancel
                                                         : installer::kUiLevelNone);
 
+    const record::Stopwatch took;
     const std::uint32_t result =
         installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
                                       installer::kStateDefault, target.CommandLine);
+    record::Installed(RecordedFacts(target),
+                      {logFile ? logPath : u"", logError, target.CommandLine, result,
+                       took.Milliseconds()});
 
     if (result == installer::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
@@ -140,22 +149,23 @@ std::uint32_t RunInstall()
     // installer is only ever given its final path, which is full (TMP may be relative).
     TempPatch patch;
     if (!patch.Create()) {
-        return Fail();
+        return Fail(record::Step::WritePatch);
     }
     const std::u16string& patchPath = patch.Path();
 
     std::u16string patchCode;
     std::u16string productList;
     if (!ReadPatchCode(patchPath, patchCode) || !ReadPatchTemplate(patchPath, productList)) {
-        return Fail();
+        return Fail(record::Step::ReadPatch);
     }
+    record::PatchRead(patchCode, productList);
 
     Tally tally;
     tally.selection = SelectTargets(patchPath, patchCode, productList);
 
     if (!CheckRunningApplications()) {
         platform::SetLastError(kErrorUserExit);
-        return Fail();
+        return Fail(record::Step::ApplicationsOpen);
     }
 
     TargetList& targets = ProcessTargetList();
@@ -165,6 +175,7 @@ std::uint32_t RunInstall()
         // Already updated: passed over without a word, the others still need the patch.
         if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
             tally.upToDate = tally.upToDate != nullptr ? tally.upToDate : &target;
+            record::UpToDate(RecordedFacts(target), kUpToDateVersion);
             continue;
         }
         const std::uint32_t result = ApplyPatch(target, patchPath, logPaths);

@@ -5,11 +5,13 @@
 #include "files/final_path.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "record/events.h"
 
 namespace {
 
 constexpr std::uint32_t kTempPathUnits = 1024;
 constexpr char16_t kTempPrefix[] = u"MSP";
+constexpr char16_t kRecordName[] = u"servicepack.log";
 constexpr char16_t kPayloadType[] = u"MSP";
 constexpr char16_t kPayloadName[] = u"IDR_MSP";
 constexpr std::uint32_t kMaxRejectedNames = 2147483647u;
@@ -27,31 +29,45 @@ bool EndsWithSeparator(const std::u16string& path)
     return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
 }
 
-std::u16string ChooseTempDirectory(const std::u16string& tempPath)
+std::u16string ChooseTempDirectory(const std::u16string& tempPath, record::TempReason& reason)
 {
     // LocalSystem's TMP may be anyone's; its temporary directory is its own.
+    const bool localSystem = platform::IsLocalSystem();
     std::u16string tmp;
-    if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) &&
+    if (!localSystem && platform::GetEnvironmentVariable(u"TMP", tmp) &&
         !tmp.empty() && platform::QueryPath(tmp) == platform::PathState::Exists) {
+        reason = record::TempReason::Tmp;
         return tmp;
     }
     if (!tempPath.empty() && platform::QueryPath(tempPath) == platform::PathState::Exists) {
+        reason = localSystem ? record::TempReason::SystemForLocalSystem
+                             : record::TempReason::SystemAnswer;
         return tempPath;
     }
     if (platform::QueryPath(u"\\") == platform::PathState::Exists) {
+        reason = record::TempReason::Root;
         return u"\\";
     }
+    reason = record::TempReason::Current;
     return u".";
+}
+
+// The directory chosen, ending in a separator.
+std::u16string TempDirectoryOf(const std::u16string& tempPath)
+{
+    record::TempReason reason = record::TempReason::Current;
+    std::u16string base = ChooseTempDirectory(tempPath, reason);
+    record::TempFolderChosen(base, reason);
+    if (!EndsWithSeparator(base)) {
+        base += u'\\';
+    }
+    return base;
 }
 
 // What every temporary name in the chosen directory begins with.
 std::u16string TempNameBase(const std::u16string& tempPath, const std::u16string& prefix)
 {
-    std::u16string base = ChooseTempDirectory(tempPath);
-    if (!EndsWithSeparator(base)) {
-        base += u'\\';
-    }
-    return base + prefix;
+    return TempDirectoryOf(tempPath) + prefix;
 }
 
 // The directory part of path with its separator ("" for a bare name), so a
@@ -157,6 +173,14 @@ bool PutInPlace(const std::u16string& side, const std::u16string& target,
 }  // namespace
 
 void ResetTempNameCounter() { g_tempNameCounter = 1; }
+
+std::u16string DefaultRecordPath()
+{
+    std::u16string tempPath;
+    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
+    return TempDirectoryOf(length == 0 || length > kTempPathUnits ? u"" : tempPath) +
+           kRecordName;
+}
 
 bool ExtractPatch(std::u16string& patchPath)
 {

@@ -10,6 +10,9 @@
 // stays behind and the last error holds the reason.
 bool ExtractPatch(std::u16string& patchPath);
 
+// servicepack.log in the temporary directory an extraction would choose.
+std::u16string DefaultRecordPath();
+
 // The number behind temporary names lives for the process; tests start it afresh.
 void ResetTempNameCounter();
 

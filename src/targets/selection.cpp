@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
+#include "record/events.h"
 #include "targets/product_info.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -30,18 +31,20 @@ void Inspect(TargetProduct& product)
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
 }
 
-enum class Need { Patch, Refused, NotApplicable, AlreadyPatched };
+using Need = record::Decision;
 
 // Whether the patch applies to the product and is not registered for it yet.
 // A sequencing error is the only refusal the user is told about.
+// refusal: the installer's code of a refusal.
 Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
-                const std::u16string& leadingPatchCode)
+                const std::u16string& leadingPatchCode, std::uint32_t& refusal)
 {
     std::int32_t order = 0;
     std::uint32_t status = 0;
     const std::uint32_t result = installer::DeterminePatchSequence(
         product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
+        refusal = result != installer::kSuccess ? result : status;
         ShowMessage(msg::kNotDesignedFor);
         return Need::Refused;
     }
@@ -82,11 +85,15 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
         productList.erase(0, separator + 1);
 
         if (!IsProductPresent(product.ProductCode)) {
+            RecordOtherUsersCopies(product.ProductCode);
             continue;
         }
         ++counts.present;
         Inspect(product);
-        switch (NeedsPatch(product, patchPath, leadingPatchCode)) {
+        std::uint32_t refusal = installer::kSuccess;
+        const Need need = NeedsPatch(product, patchPath, leadingPatchCode, refusal);
+        record::ProductSelected(RecordedFacts(product), need, refusal);
+        switch (need) {
         case Need::Patch:
             ProcessTargetList().Append(product);
             break;
