@@ -58,7 +58,8 @@ std::u16string Describe(const Product& product)
 {
     return u"product " + product.code + u" " + Quoted(product.name) + u" version " +
            Quoted(product.version) + u", language " + product.language + u", " +
-           ContextName(product.context) + u", LOCALEID " + product.localeId;
+           ContextName(product.context) + u", " +
+           (product.localeId.empty() ? u"no LOCALEID" : u"LOCALEID " + product.localeId);
 }
 
 std::uint32_t Little32(const std::uint8_t* bytes)
