@@ -94,7 +94,8 @@ class NoDemoProduct(InstallTestCase):
         starts = [e for e in events if e.startswith("start: servicepack.exe version 1.0.0.0")]
         self.assertEqual(len(starts), 2, events)
         self.assertIn(f"temporary folder: {winpath(tmp)}, from TMP", events)
-        patch = [e for e in events if e.startswith(f"patch {harness.DEMO_PATCH_CODE}, supersedes {{")]
+        patch = [e for e in events
+                 if e.startswith(f"patch {harness.DEMO_PATCH_CODE}, supersedes {{")]
         self.assertEqual(len(patch), 2, events)
         self.assertTrue(patch[0].endswith(", lists 6 product(s)"), patch)
         self.assertIn("message 307 not shown: /q", events)

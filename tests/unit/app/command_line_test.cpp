@@ -65,7 +65,7 @@ TEST(CommandLine, LogIsTakenOutFirstWithTheArgumentAfterItAsItsPath)
     const Case cases[] = {
         {{u"/LOG", u"C:\\r.log", u"/q"}, u"C:\\r.log", true, u""},
         {{u"/q", u"/log"}, u"", true, u""},
-        {{u"/log", u"/q"}, u"/q", false, u""},               // a path, though it looks like a switch
+        {{u"/log", u"/q"}, u"/q", false, u""},  // a path, though it looks like a switch
         {{u"/e", u"/log", u"r.log", u"out.msp"}, u"r.log", false, u"out.msp"},  // never /e's path
         {{u"/i", u"/log", u"r.log"}, u"r.log", false, u""},  // counts after /i too
     };

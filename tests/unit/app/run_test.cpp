@@ -211,7 +211,8 @@ TEST_F(RunTest, EveryModeRecordsItsFailedStepsAndItsEnd)
                    record, u"/exitcode"}),
               3);
     EXPECT_EQ(RecordEvent(record, "account:"), "account: unknown (5 (text of 5)), LocalSystem");
-    EXPECT_EQ(RecordEvent(record, "session"), "session 1, no one sees the desktop: no box is shown");
+    EXPECT_EQ(RecordEvent(record, "session"),
+              "session 1, no one sees the desktop: no box is shown");
     EXPECT_EQ(RecordEvent(record, "failed: writing"),
               "failed: writing the patch (/e): error 3 (text of 3)");
     EXPECT_EQ(RecordEvent(record, "failed: appending"),
