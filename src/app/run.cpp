@@ -19,7 +19,9 @@ void ShowProductList()
     }
     std::u16string productList;
     // A failure leaves the text empty; the box is shown all the same.
-    ReadEmbeddedPatchTemplate(productList);
+    if (!ReadEmbeddedPatchTemplate(productList)) {
+        record::StepFailed(record::Step::ListProducts, platform::GetLastError());
+    }
     platform::MessageBox(productList, u"List of Products", kListBoxFlags);
 }
 

@@ -1,6 +1,7 @@
 #include "record/events.h"
 
 #include <array>
+#include <string_view>
 
 #include "common/text.h"
 #include "installer/installer.h"
@@ -10,10 +11,15 @@
 namespace record {
 namespace {
 
+// Every line is joined from parts in one place: concatenations spelled out at each
+// event cost the executable about 100 KiB.
+using Parts = std::initializer_list<std::u16string_view>;
+
 constexpr char16_t kVersionType[] = u"#16";  // RT_VERSION
 constexpr char16_t kVersionName[] = u"#1";
 constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 constexpr std::size_t kFileVersionOffset = 8;  // from the signature
+constexpr char16_t kUnknown[] = u"unknown";
 
 // What a deployment tool should make of each exit code (any other: a failure).
 struct ExitCodeMeaning {
@@ -29,7 +35,16 @@ constexpr std::array<ExitCodeMeaning, 6> kExitCodeMeanings = {{
     {1642, u"not applicable: no targeted product needs it or can take it"},
 }};
 
-std::u16string Quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
+std::u16string Join(Parts parts)
+{
+    std::u16string text;
+    for (const std::u16string_view part : parts) {
+        text += part;
+    }
+    return text;
+}
+
+void Say(Parts parts) { Write(Join(parts)); }
 
 std::u16string Decimal(std::uint64_t value) { return ToDecimal(static_cast<std::int64_t>(value)); }
 
@@ -37,10 +52,10 @@ std::u16string Decimal(std::uint64_t value) { return ToDecimal(static_cast<std::
 std::u16string Error(std::uint32_t error)
 {
     const std::u16string text = platform::ErrorText(error);
-    return Decimal(error) + (text.empty() ? u"" : u" (" + text + u")");
+    return text.empty() ? Decimal(error) : Join({Decimal(error), u" (", text, u")"});
 }
 
-std::u16string ContextName(std::uint32_t context)
+std::u16string_view ContextName(std::uint32_t context)
 {
     switch (context) {
     case installer::kContextMachine:
@@ -50,16 +65,16 @@ std::u16string ContextName(std::uint32_t context)
     case installer::kContextUserManaged:
         return u"per-user (managed)";
     default:
-        return u"context " + Decimal(context);
+        return u"in an unknown context";
     }
 }
 
 std::u16string Describe(const Product& product)
 {
-    return u"product " + product.code + u" " + Quoted(product.name) + u" version " +
-           Quoted(product.version) + u", language " + product.language + u", " +
-           ContextName(product.context) + u", " +
-           (product.localeId.empty() ? u"no LOCALEID" : u"LOCALEID " + product.localeId);
+    return Join({u"product ", product.code, u" \"", product.name, u"\" version \"",
+                 product.version, u"\", language ", product.language, u", ",
+                 ContextName(product.context), u", ",
+                 product.localeId.empty() ? u"no LOCALEID" : u"LOCALEID ", product.localeId});
 }
 
 std::uint32_t Little32(const std::uint8_t* bytes)
@@ -74,25 +89,25 @@ std::u16string ProgramVersion()
     platform::ResourceBytes bytes;
     if (platform::LoadResource(kVersionType, kVersionName, bytes) !=
         platform::ResourceResult::Found) {
-        return u"unknown";
+        return kUnknown;
     }
     for (std::size_t at = 0; at + kFileVersionOffset + 8 <= bytes.size; at += 4) {
         if (Little32(bytes.data + at) == kFixedInfoSignature) {
             const std::uint32_t high = Little32(bytes.data + at + kFileVersionOffset);
             const std::uint32_t low = Little32(bytes.data + at + kFileVersionOffset + 4);
-            return Decimal(high >> 16) + u"." + Decimal(high & 0xFFFF) + u"." +
-                   Decimal(low >> 16) + u"." + Decimal(low & 0xFFFF);
+            return Join({Decimal(high >> 16), u".", Decimal(high & 0xFFFF), u".",
+                         Decimal(low >> 16), u".", Decimal(low & 0xFFFF)});
         }
     }
-    return u"unknown";
+    return kUnknown;
 }
 
-std::u16string FileName(const std::u16string& path)
+std::u16string_view FileName(std::u16string_view path)
 {
     return path.substr(path.find_last_of(u"\\/") + 1);
 }
 
-std::u16string TempReasonText(TempReason reason)
+std::u16string_view TempReasonText(TempReason reason)
 {
     switch (reason) {
     case TempReason::Tmp:
@@ -109,13 +124,13 @@ std::u16string TempReasonText(TempReason reason)
     return {};
 }
 
-std::u16string DecisionText(Decision decision, std::uint32_t refusal)
+std::u16string_view DecisionText(Decision decision)
 {
     switch (decision) {
     case Decision::Patch:
         return u"lacks the patch: will be patched";
     case Decision::Refused:
-        return u"refused by the installer: " + Error(refusal);
+        return u"refused by the installer: ";
     case Decision::NotApplicable:
         return u"not applicable: the patch does not apply to it";
     case Decision::AlreadyPatched:
@@ -124,7 +139,7 @@ std::u16string DecisionText(Decision decision, std::uint32_t refusal)
     return {};
 }
 
-std::u16string StepText(Step step)
+std::u16string_view StepText(Step step)
 {
     switch (step) {
     case Step::WritePatch:
@@ -139,11 +154,13 @@ std::u16string StepText(Step step)
         return u"writing the patch (/e)";
     case Step::ExportPatchList:
         return u"appending the patch-list texts (/p)";
+    case Step::ListProducts:
+        return u"reading the product codes (/i)";
     }
     return {};
 }
 
-std::u16string ExitCodeText(std::uint32_t code)
+std::u16string_view ExitCodeText(std::uint32_t code)
 {
     for (const auto& entry : kExitCodeMeanings) {
         if (entry.code == code) {
@@ -162,29 +179,31 @@ void RunStarted()
     }
     const LastErrorKept kept;
     const std::u16string path = platform::ModulePath();
-    Write(u"start: " + FileName(path) + u" version " + ProgramVersion() + u" (" + path + u")");
-    Write(u"command line: " + platform::CommandLine());
+    Say({u"start: ", FileName(path), u" version ", ProgramVersion(), u" (", path, u")"});
+    Say({u"command line: ", platform::CommandLine()});
     std::u16string name;
     std::u16string sid;
     const bool known = platform::Account(name, sid);
-    Write(u"account: " + (known ? (name.empty() ? u"(no name)" : name) + u", SID " + sid
-                                : u"unknown (" + Error(platform::GetLastError()) + u")") +
-          (platform::IsLocalSystem() ? u", LocalSystem" : u", not LocalSystem"));
+    const std::u16string reason = known ? std::u16string() : Error(platform::GetLastError());
+    const std::u16string_view system =
+        platform::IsLocalSystem() ? u", LocalSystem" : u", not LocalSystem";
+    if (known) {
+        Say({u"account: ", name.empty() ? u"(no name)" : name, u", SID ", sid, system});
+    } else {
+        Say({u"account: unknown (", reason, u")", system});
+    }
     std::uint32_t session = 0;
     const bool sessionKnown = platform::SessionId(session);
-    Write(u"session " + (sessionKnown ? Decimal(session) : u"unknown") +
-          (platform::IsDesktopVisible() ? u", the desktop is visible: boxes can be answered"
-                                        : u", no one sees the desktop: no box is shown"));
+    Say({u"session ", sessionKnown ? Decimal(session) : kUnknown,
+         platform::IsDesktopVisible() ? u", the desktop is visible: boxes can be answered"
+                                      : u", no one sees the desktop: no box is shown"});
     const std::uint16_t language = platform::GetUserDefaultUILanguage();
-    Write(u"user's UI language: " + Decimal(language) + u" " + platform::LanguageName(language));
+    Say({u"user's UI language: ", Decimal(language), u" ", platform::LanguageName(language)});
 }
 
 void TempFolderChosen(const std::u16string& folder, TempReason reason)
 {
-    if (!IsOpen()) {
-        return;
-    }
-    Write(u"temporary folder: " + folder + u", from " + TempReasonText(reason));
+    Say({u"temporary folder: ", folder, u", from ", TempReasonText(reason)});
 }
 
 void PatchRead(const std::u16string& revision, const std::u16string& productList)
@@ -192,10 +211,10 @@ void PatchRead(const std::u16string& revision, const std::u16string& productList
     if (!IsOpen()) {
         return;
     }
-    const auto end = revision.find(u'}');
-    const std::u16string code =
-        end == std::u16string::npos ? revision : revision.substr(0, end + 1);
-    const std::u16string superseded = revision.substr(code.size());
+    const std::u16string_view all = revision;
+    const auto end = all.find(u'}');
+    const std::u16string_view code = end == all.npos ? all : all.substr(0, end + 1);
+    const std::u16string_view superseded = all.substr(code.size());
     // Counted as the selection walks the list: up to its first empty element.
     int listed = 0;
     for (std::size_t at = 0; at < productList.size();) {
@@ -206,8 +225,8 @@ void PatchRead(const std::u16string& revision, const std::u16string& productList
         ++listed;
         at = separator == std::u16string::npos ? productList.size() : separator + 1;
     }
-    Write(u"patch " + code + u", supersedes " + (superseded.empty() ? u"none" : superseded) +
-          u", lists " + ToDecimal(listed) + u" product(s)");
+    Say({u"patch ", code, u", supersedes ", superseded.empty() ? u"none" : superseded,
+         u", lists ", Decimal(static_cast<std::uint64_t>(listed)), u" product(s)"});
 }
 
 void ProductSelected(const Product& product, Decision decision, std::uint32_t refusal)
@@ -216,17 +235,15 @@ void ProductSelected(const Product& product, Decision decision, std::uint32_t re
         return;
     }
     const LastErrorKept kept;
-    Write(Describe(product) + u": " + DecisionText(decision, refusal));
+    Say({Describe(product), u": ", DecisionText(decision),
+         decision == Decision::Refused ? Error(refusal) : std::u16string()});
 }
 
 void OtherUsersCopy(const std::u16string& code, const std::u16string& userSid,
                     std::uint32_t context)
 {
-    if (!IsOpen()) {
-        return;
-    }
-    Write(u"product " + code + u" is installed " + ContextName(context) + u" for user " +
-          userSid + u": not reachable from this account");
+    Say({u"product ", code, u" is installed ", ContextName(context), u" for user ", userSid,
+         u": not reachable from this account"});
 }
 
 void UpToDate(const Product& product, const std::u16string& upToDate)
@@ -234,7 +251,7 @@ void UpToDate(const Product& product, const std::u16string& upToDate)
     if (!IsOpen()) {
         return;
     }
-    Write(Describe(product) + u": up to date at " + upToDate + u" or later: passed over");
+    Say({Describe(product), u": up to date at ", upToDate, u" or later: passed over"});
 }
 
 void ApplicationsNotChecked()
@@ -244,14 +261,14 @@ void ApplicationsNotChecked()
 
 void ApplicationRunning(const std::u16string& exeName, bool retry)
 {
-    Write(u"running application " + exeName + u": the user was asked to close it and " +
-          (retry ? u"chose Retry" : u"gave up (Cancel, or the box could not be shown)"));
+    Say({u"running application ", exeName, u": the user was asked to close it and ",
+         retry ? u"chose Retry" : u"gave up (Cancel, or the box could not be shown)"});
 }
 
 void ApplicationRunningUnseen(const std::u16string& exeName)
 {
-    Write(u"running application " + exeName +
-          u": no one could be asked (no one sees the desktop): the run ends as if cancelled");
+    Say({u"running application ", exeName,
+         u": no one could be asked (no one sees the desktop): the run ends as if cancelled"});
 }
 
 void ApplicationsChecked(bool allClosed)
@@ -266,11 +283,11 @@ void Installed(const Product& product, const Installation& installation)
         return;
     }
     const LastErrorKept kept;
-    Write(u"installed " + product.code + u" " + Quoted(product.name) + u": log " +
-          (installation.logPath.empty() ? u"none (" + Error(installation.logError) + u")"
-                                        : installation.logPath) +
-          u"; command line " + Quoted(installation.commandLine) + u"; result " +
-          Error(installation.result) + u"; took " + Decimal(installation.milliseconds) + u" ms");
+    const bool logged = !installation.logPath.empty();
+    Say({u"installed ", product.code, u" \"", product.name, u"\": log ",
+         logged ? installation.logPath : Join({u"none (", Error(installation.logError), u")"}),
+         u"; command line \"", installation.commandLine, u"\"; result ",
+         Error(installation.result), u"; took ", Decimal(installation.milliseconds), u" ms"});
 }
 
 void StepFailed(Step step, std::uint32_t error)
@@ -279,18 +296,23 @@ void StepFailed(Step step, std::uint32_t error)
         return;
     }
     const LastErrorKept kept;
-    Write(u"failed: " + StepText(step) + u": error " + Error(error));
+    Say({u"failed: ", StepText(step), u": error ", Error(error)});
 }
 
 void MessageShown(unsigned id, const std::u16string& text)
 {
-    Write(u"message " + Decimal(id) + u" shown: " + text);
+    if (!IsOpen()) {
+        return;
+    }
+    Say({u"message ", Decimal(id), u" shown: ", text});
 }
 
 void MessageSuppressed(unsigned id, bool quiet)
 {
-    Write(u"message " + Decimal(id) + u" not shown: " +
-          (quiet ? u"/q" : u"no one sees the desktop"));
+    if (!IsOpen()) {
+        return;
+    }
+    Say({u"message ", Decimal(id), u" not shown: ", quiet ? u"/q" : u"no one sees the desktop"});
 }
 
 void RunEnded(std::uint32_t outcome, std::uint32_t exitCode)
@@ -298,12 +320,10 @@ void RunEnded(std::uint32_t outcome, std::uint32_t exitCode)
     if (!IsOpen()) {
         return;
     }
-    std::u16string text = u"end: outcome " + Decimal(outcome) + u" (" + ExitCodeText(outcome) +
-                          u"), exit code " + Decimal(exitCode);
-    if (exitCode != outcome) {
-        text += u" (without /exitcode the process always returns 0)";
-    }
-    Close(text + u", took " + Decimal(Elapsed()) + u" ms");
+    Close(Join({u"end: outcome ", Decimal(outcome), u" (", ExitCodeText(outcome),
+                u"), exit code ", Decimal(exitCode),
+                exitCode != outcome ? u" (without /exitcode the process always returns 0)" : u"",
+                u", took ", Decimal(Elapsed()), u" ms"}));
 }
 
 }  // namespace record

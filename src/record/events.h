@@ -77,6 +77,7 @@ enum class Step {
     CommandLine,       // the installer's command line
     Extract,           // /e
     ExportPatchList,   // /p
+    ListProducts,      // /i
 };
 void StepFailed(Step step, std::uint32_t error);
 

@@ -11,10 +11,15 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr char16_t kCutMark[] = u" [cut]";
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
-std::u16string Padded(int value, std::size_t width)
+// Appends the separator (none: 0), then value with leading zeros to width digits.
+void AppendPadded(std::u16string& out, char16_t separator, int value, std::size_t width)
 {
-    std::u16string text = ToDecimal(value);
-    return text.size() < width ? std::u16string(width - text.size(), u'0') + text : text;
+    const std::u16string digits = ToDecimal(value);
+    if (separator != 0) {
+        out += separator;
+    }
+    out.append(digits.size() < width ? width - digits.size() : 0, u'0');
+    out += digits;
 }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
@@ -58,18 +63,29 @@ std::u16string Cleaned(const std::u16string& text)
 std::u16string FormatTimestamp(const platform::LocalTime& time)
 {
     const int offset = std::abs(time.offsetMinutes);
-    return Padded(time.year, 4) + u"-" + Padded(time.month, 2) + u"-" + Padded(time.day, 2) +
-           u"T" + Padded(time.hour, 2) + u":" + Padded(time.minute, 2) + u":" +
-           Padded(time.second, 2) + u"." + Padded(time.millisecond, 3) +
-           (time.offsetMinutes < 0 ? u"-" : u"+") + Padded(offset / 60, 2) + u":" +
-           Padded(offset % 60, 2);
+    std::u16string out;
+    AppendPadded(out, 0, time.year, 4);
+    AppendPadded(out, u'-', time.month, 2);
+    AppendPadded(out, u'-', time.day, 2);
+    AppendPadded(out, u'T', time.hour, 2);
+    AppendPadded(out, u':', time.minute, 2);
+    AppendPadded(out, u':', time.second, 2);
+    AppendPadded(out, u'.', time.millisecond, 3);
+    AppendPadded(out, time.offsetMinutes < 0 ? u'-' : u'+', offset / 60, 2);
+    AppendPadded(out, u':', offset % 60, 2);
+    return out;
 }
 
 std::string FormatLine(const platform::LocalTime& time, std::uint32_t processId,
                        const std::u16string& text)
 {
-    return ToUtf8(FormatTimestamp(time) + u" [" + ToDecimal(processId) + u"] " + Cleaned(text)) +
-           "\r\n";
+    std::u16string line = FormatTimestamp(time);
+    line += u" [";
+    line += ToDecimal(processId);
+    line += u"] ";
+    line += Cleaned(text);
+    line += u"\r\n";
+    return ToUtf8(line);
 }
 
 }  // namespace record

@@ -222,6 +222,12 @@ TEST_F(RunTest, EveryModeRecordsItsFailedStepsAndItsEnd)
               "exit code 3, took 0 ms");
 
     SetUp();
+    std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"MSP"; });
+    EXPECT_EQ(Run({u"/i", u"/log", record}), 0);
+    EXPECT_EQ(RecordEvent(record, "failed:"),
+              "failed: reading the product codes (/i): error 1813 (text of 1813)");
+
+    SetUp();
     EXPECT_EQ(Run({u"/?", u"/log", record}), 0);
     // The whole help, past the capacity of the other texts.
     const std::string help = RecordEvent(record, "message 315 shown: Without options, this");
