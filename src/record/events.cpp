@@ -107,6 +107,13 @@ std::u16string_view FileName(std::u16string_view path)
     return path.substr(path.find_last_of(u"\\/") + 1);
 }
 
+std::u16string_view WithoutSeparator(std::u16string_view path)
+{
+    return path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')
+               ? path.substr(0, path.size() - 1)
+               : path;
+}
+
 std::u16string_view TempReasonText(TempReason reason)
 {
     switch (reason) {
@@ -115,7 +122,8 @@ std::u16string_view TempReasonText(TempReason reason)
     case TempReason::SystemForLocalSystem:
         return u"the system's folder for LocalSystem, whose TMP others may set";
     case TempReason::SystemAnswer:
-        return u"the system's temporary folder (TMP names no folder: TEMP or its fall-backs)";
+        return u"the system's fall-back (TMP and TEMP name no folder: USERPROFILE or the "
+               u"Windows folder)";
     case TempReason::Root:
         return u"the root of the current drive (no temporary folder exists)";
     case TempReason::Current:
@@ -203,7 +211,17 @@ void RunStarted()
 
 void TempFolderChosen(const std::u16string& folder, TempReason reason)
 {
-    Say({u"temporary folder: ", folder, u", from ", TempReasonText(reason)});
+    if (!IsOpen()) {
+        return;
+    }
+    const LastErrorKept kept;
+    // The system's answer comes from TEMP when TMP names no folder.
+    std::u16string temp;
+    const bool fromTemp = reason == TempReason::SystemAnswer &&
+                          platform::GetEnvironmentVariable(u"TEMP", temp) &&
+                          EqualsAsciiIgnoringCase(WithoutSeparator(temp), WithoutSeparator(folder));
+    Say({u"temporary folder: ", folder, u", from ",
+         fromTemp ? u"TEMP (TMP names no folder)" : TempReasonText(reason)});
 }
 
 void PatchRead(const std::u16string& revision, const std::u16string& productList)

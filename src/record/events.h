@@ -18,7 +18,7 @@ void RunStarted();
 enum class TempReason {
     Tmp,                 // TMP names an existing folder
     SystemForLocalSystem,  // LocalSystem: the system's own folder, never TMP
-    SystemAnswer,        // TMP unusable: the system's temporary folder (TEMP or its fall-backs)
+    SystemAnswer,        // TMP unusable: the system's answer (TEMP or its fall-backs)
     Root,                // neither exists: the root of the current drive
     Current,             // nor that: the current folder
 };

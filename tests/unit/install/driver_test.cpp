@@ -310,8 +310,8 @@ TEST_F(DriverTest, RecordSaysWhatWasDecidedForEachProductAndWhy)
     const std::string delta = "product {D} \"Delta\" version \"13.3.0.5\", language 1033, ";
     EXPECT_EQ(RecordEvents(record),
               (std::vector<std::string>{
-                  "temporary folder: C:\\Temp\\, from the system's temporary folder (TMP names "
-                  "no folder: TEMP or its fall-backs)",
+                  "temporary folder: C:\\Temp\\, from the system's fall-back (TMP and TEMP name "
+                  "no folder: USERPROFILE or the Windows folder)",
                   "patch {P1}, supersedes {P0}, lists 5 product(s)",
                   alpha + "LOCALEID 1033: lacks the patch: will be patched",
                   "product {B} \"Beta\" version \"5.0\", language 1031, per-machine, LOCALEID "
