@@ -9,8 +9,25 @@ namespace {
 
 constexpr char16_t kHelpSwitch[] = u"/?";
 constexpr char16_t kExitCodeSwitch[] = u"/exitcode";
+constexpr char16_t kLogSwitch[] = u"/log";
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// Taken out first, as /exitcode is: wherever it stands, with any mode. The argument
+// after it is always its path, even one that looks like a switch; a later /log wins.
+void TakeOutLog(std::vector<std::u16string>& arguments, RunOptions& options)
+{
+    std::vector<std::u16string> kept;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i == 0 || !EqualsAsciiIgnoringCase(arguments[i], kLogSwitch)) {
+            kept.push_back(std::move(arguments[i]));
+            continue;
+        }
+        options.log = true;
+        options.logPath = i + 1 < arguments.size() ? std::move(arguments[++i]) : u"";
+    }
+    arguments = std::move(kept);
+}
 
 }  // namespace
 
@@ -102,6 +119,7 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine)
 bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options)
 {
     options = RunOptions{};
+    TakeOutLog(arguments, options);
     // Taken out before anything else is read: a deployment tool appends it to any
     // command line, so it counts after /i too and is never the path of /e or /p.
     const auto first = arguments.begin() + (arguments.empty() ? 0 : 1);  // after the program

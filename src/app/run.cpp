@@ -6,6 +6,8 @@
 #include "payload/patch_list.h"
 #include "payload/temp_patch.h"
 #include "platform/platform.h"
+#include "record/events.h"
+#include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
@@ -17,7 +19,9 @@ void ShowProductList()
     }
     std::u16string productList;
     // A failure leaves the text empty; the box is shown all the same.
-    ReadEmbeddedPatchTemplate(productList);
+    if (!ReadEmbeddedPatchTemplate(productList)) {
+        record::StepFailed(record::Step::ListProducts, platform::GetLastError());
+    }
     platform::MessageBox(productList, u"List of Products", kListBoxFlags);
 }
 
@@ -29,6 +33,10 @@ int RunServicePack(void* module)
     platform::SetThreadLocale(platform::GetUserDefaultUILanguage());
     ParseCommandLine();
     RunOptions& options = ProcessRunOptions();
+    if (options.log) {
+        record::Open(options.logPath.empty() ? DefaultRecordPath() : options.logPath);
+    }
+    record::RunStarted();
 
     std::uint32_t outcome = 0;
     if (options.help) {
@@ -39,9 +47,12 @@ int RunServicePack(void* module)
         // The first step that fails gives the outcome; the others still run.
         if (options.extract && !ExtractPatch(options.extractPath)) {
             outcome = FailureCode(platform::GetLastError());
+            record::StepFailed(record::Step::Extract, outcome);
         }
-        if (options.exportPatchList && !ExportPatchList(options.patchListPath) && outcome == 0) {
-            outcome = FailureCode(platform::GetLastError());
+        if (options.exportPatchList && !ExportPatchList(options.patchListPath)) {
+            const std::uint32_t failure = FailureCode(platform::GetLastError());
+            record::StepFailed(record::Step::ExportPatchList, failure);
+            outcome = outcome == 0 ? failure : outcome;
         }
         if (options.listProducts) {
             ShowProductList();
@@ -50,5 +61,7 @@ int RunServicePack(void* module)
 
     ProcessTargetList().Clear();
     // Without /exitcode scripts read 0 whatever happened, as they always have.
-    return options.exitCode ? static_cast<int>(outcome) : 0;
+    const std::uint32_t exitCode = options.exitCode ? outcome : 0;
+    record::RunEnded(outcome, exitCode);
+    return static_cast<int>(exitCode);
 }

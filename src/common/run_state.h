@@ -13,6 +13,8 @@ struct RunOptions {
     bool listProducts = false;
     bool help = false;
     bool exitCode = false;  // return the outcome as the exit code, not always 0
+    bool log = false;       // append a record of the run to logPath
+    std::u16string logPath;  // empty: servicepack.log in the temporary folder
 };
 
 // Process-wide state of the run, kept down here so that every folder that

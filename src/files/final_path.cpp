@@ -89,12 +89,18 @@ platform::File CreateFileAt(const std::u16string& path, platform::FileDispositio
 {
     using platform::FileDisposition;
     platform::File file = platform::OpenFile(path, disposition);
-    // A disposition that may open an existing file says so as CreateFileW does.
+    // A disposition that may open an existing file says so as CreateFileW does,
+    // and so does this on success.
+    const std::uint32_t opened = platform::GetLastError();
     const bool existed = disposition != FileDisposition::CreateNew &&
                          disposition != FileDisposition::CreateNewHeld &&
                          disposition != FileDisposition::CreateNewTemporary &&
-                         platform::GetLastError() == platform::kErrorAlreadyExists;
-    if (!file || IsEntryAt(file, path)) {
+                         opened == platform::kErrorAlreadyExists;
+    if (!file) {
+        return file;
+    }
+    if (IsEntryAt(file, path)) {
+        platform::SetLastError(opened);
         return file;
     }
     if (existed) {

@@ -12,6 +12,8 @@
 #include "payload/summary.h"
 #include "payload/temp_patch.h"
 #include "platform/platform.h"
+#include "record/events.h"
+#include "record/record.h"
 #include "targets/selection.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -77,9 +79,10 @@ Outcome Decide(const Tally& tally)
 }
 
 // Shows message 300 with the error at hand, which becomes the outcome.
-std::uint32_t Fail()
+std::uint32_t Fail(record::Step step)
 {
     const std::uint32_t code = FailureCode(platform::GetLastError());
+    record::StepFailed(step, code);
     ShowMessage(msg::kInstallFailed);
     return code;
 }
@@ -135,6 +138,7 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     if (!patch.PathNow(patchPath)) {
         const std::uint32_t error = FailureCode(platform::GetLastError());
         platform::SetLastError(error);
+        record::StepFailed(record::Step::HandOnPatch, error);
         ShowMessage(msg::kInstallFailed);
         return error;
     }
@@ -143,6 +147,7 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
     if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
         platform::SetLastError(kErrorInvalidCommandLine);
+        record::StepFailed(record::Step::CommandLine, kErrorInvalidCommandLine);
         ShowMessage(msg::kInstallFailed);
         return kErrorInvalidCommandLine;
     }
@@ -150,18 +155,23 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     const std::u16string logPath =
         DistinctLogPath(MakeLogPath(target.ProductName, target.ProductCode), logPaths);
     platform::File logFile = CreateLogFile(logPath);
+    const std::uint32_t logError = logFile ? 0 : platform::GetLastError();
     installer::EnableLog(installer::kLogModeVerbose, logFile ? logPath : u"", 0);
     // The installer's own dialogs would wait for ever where no one sees them.
     const int previousUi = installer::SetInternalUI(platform::IsDesktopVisible()
                                                         ? installer::kUiLevelBasicNoCancel
                                                         : installer::kUiLevelNone);
 
+    const record::Stopwatch took;
     std::uint32_t result =
         installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
                                       installer::kStateDefault, target.CommandLine);
     if (IsPatched(result)) {
         result = Confirmed(target, patchCode, result);
     }
+    record::Installed(RecordedFacts(target),
+                      {logFile ? logPath : u"", logError, target.CommandLine, result,
+                       took.Milliseconds()});
 
     if (result == installer::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
@@ -188,7 +198,7 @@ std::uint32_t RunInstall()
     // Taken before anything is selected, held until the installer's work is done.
     platform::Mutex runLock = TakeRunLock();
     if (!runLock) {
-        return Fail();
+        return Fail(record::Step::RunLock);
     }
 
     // Held unchanged through the last installer call, deleted on every path. The
@@ -196,7 +206,7 @@ std::uint32_t RunInstall()
     // taken again before each call that opens it.
     TempPatch patch;
     if (!patch.Create()) {
-        return Fail();
+        return Fail(record::Step::WritePatch);
     }
 
     std::u16string patchPath;
@@ -204,22 +214,25 @@ std::uint32_t RunInstall()
     std::u16string productList;
     if (!patch.PathNow(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
         !patch.PathNow(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
-        return Fail();
+        return Fail(record::Step::ReadPatch);
     }
+    record::PatchRead(patchCode, productList);
 
     Tally tally;
     tally.selection = SelectTargets(patchPath, patchCode, productList,
                                     [&patch](std::u16string& path) { return patch.PathNow(path); });
     if (tally.selection.patchError != installer::kSuccess) {
         platform::SetLastError(tally.selection.patchError);
-        return Fail();
+        return Fail(record::Step::HandOnPatch);
     }
 
     TargetList& targets = ProcessTargetList();
     // A machine that needs nothing is not held up by an open application.
-    if (AnyToPatch(targets) && !CheckRunningApplications()) {
+    if (!AnyToPatch(targets)) {
+        record::ApplicationsNotChecked();
+    } else if (!CheckRunningApplications()) {
         platform::SetLastError(kErrorUserExit);
-        return Fail();
+        return Fail(record::Step::ApplicationsOpen);
     }
 
     const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
@@ -229,6 +242,7 @@ std::uint32_t RunInstall()
         // Already updated: passed over without a word, the others still need the patch.
         if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
             tally.upToDate = tally.upToDate != nullptr ? tally.upToDate : &target;
+            record::UpToDate(RecordedFacts(target), kUpToDateVersion);
             continue;
         }
         const std::uint32_t result = ApplyPatch(target, patch, leadingPatchCode, logPaths);

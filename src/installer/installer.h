@@ -107,4 +107,16 @@ std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
 std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel,
                                  int installState, const std::u16string& commandLine);
 
+// ---- products of other users, for the run's record --------------------------
+
+// The SID that asks the installer about every user's instances.
+inline constexpr char16_t kAllUsersSid[] = u"S-1-1-0";
+
+// MsiEnumProductsExW(filter, all users, per-user contexts, index): the index-th
+// per-user instance of the product filter names, with the SID of its user; an
+// account that may not look at other users' products fails (5).
+std::uint32_t EnumProductsOfAllUsers(const std::u16string& filter, std::uint32_t index,
+                                     std::u16string& product, std::uint32_t& context,
+                                     std::u16string& userSid);
+
 }  // namespace installer

@@ -221,4 +221,30 @@ std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel
                                   static_cast<INSTALLSTATE>(installState), Wide(commandLine));
 }
 
+std::uint32_t EnumProductsOfAllUsers(const std::u16string& filter, std::uint32_t index,
+                                     std::u16string& product, std::uint32_t& context,
+                                     std::u16string& userSid)
+{
+    MSI_ENTRY(MsiEnumProductsExW);
+    if (MsiEnumProductsExW == nullptr) {
+        return kServiceUnavailable;
+    }
+    constexpr std::size_t kGuidUnits = 39;
+    constexpr DWORD kSidUnits = 256;
+    wchar_t code[kGuidUnits] = {};
+    wchar_t sid[kSidUnits] = {};
+    DWORD sidUnits = kSidUnits;
+    MSIINSTALLCONTEXT found = MSIINSTALLCONTEXT_NONE;
+    const UINT result = MsiEnumProductsExW(
+        filter.empty() ? nullptr : Wide(filter), Wide(std::u16string(kAllUsersSid)),
+        MSIINSTALLCONTEXT_USERMANAGED | MSIINSTALLCONTEXT_USERUNMANAGED, index, code, &found,
+        sid, &sidUnits);
+    code[kGuidUnits - 1] = L'\0';
+    sid[kSidUnits - 1] = L'\0';
+    product.assign(reinterpret_cast<const char16_t*>(code));
+    userSid.assign(reinterpret_cast<const char16_t*>(sid));
+    context = static_cast<std::uint32_t>(found);
+    return result;
+}
+
 }  // namespace installer

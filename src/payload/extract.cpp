@@ -7,12 +7,14 @@
 #include "common/text.h"
 #include "payload/leftover.h"
 #include "platform/platform.h"
+#include "record/events.h"
 
 namespace {
 
 constexpr std::uint32_t kTempPathUnits = 1024;
 constexpr std::uint32_t kFullPathUnits = 32768;  // the longest path the system takes
 constexpr char16_t kTempPrefix[] = u"MSP";
+constexpr char16_t kRecordName[] = u"servicepack.log";
 constexpr char16_t kPayloadType[] = u"MSP";
 constexpr char16_t kPayloadName[] = u"IDR_MSP";
 constexpr std::uint32_t kMaxRejectedNames = 2147483647u;
@@ -40,44 +42,51 @@ bool SameFolder(std::u16string_view a, std::u16string_view b)
     return EqualsAsciiIgnoringCase(unclosed(a), unclosed(b));
 }
 
-void AddFolder(std::vector<std::u16string>& folders, const std::u16string& folder)
+void AddFolder(std::vector<TempFolder>& folders, const std::u16string& folder,
+               record::TempReason reason)
 {
-    for (const std::u16string& known : folders) {
-        if (SameFolder(known, folder)) {
+    for (const TempFolder& known : folders) {
+        if (SameFolder(known.path, folder)) {
             return;
         }
     }
-    folders.push_back(folder);
+    folders.push_back({folder, reason});
 }
 
 // The folders a temporary name may be made in, best first, each named once.
-std::vector<std::u16string> TempFolderOrder(const std::u16string& tempPath)
+std::vector<TempFolder> TempFolderOrder(const std::u16string& tempPath)
 {
-    std::vector<std::u16string> folders;
+    std::vector<TempFolder> folders;
     // LocalSystem's TMP may be anyone's; its temporary directory is its own.
+    const bool localSystem = platform::IsLocalSystem();
     std::u16string tmp;
-    if (!platform::IsLocalSystem() && platform::GetEnvironmentVariable(u"TMP", tmp) &&
+    if (!localSystem && platform::GetEnvironmentVariable(u"TMP", tmp) &&
         !tmp.empty() && platform::QueryPath(tmp) == platform::PathState::Exists) {
-        AddFolder(folders, tmp);
+        AddFolder(folders, tmp, record::TempReason::Tmp);
     }
     if (!tempPath.empty() && platform::QueryPath(tempPath) == platform::PathState::Exists) {
-        AddFolder(folders, tempPath);
+        AddFolder(folders, tempPath,
+                  localSystem ? record::TempReason::SystemForLocalSystem
+                              : record::TempReason::SystemAnswer);
     }
     if (platform::QueryPath(u"\\") == platform::PathState::Exists) {
-        AddFolder(folders, u"\\");
+        AddFolder(folders, u"\\", record::TempReason::Root);
     }
-    AddFolder(folders, u".");
+    AddFolder(folders, u".", record::TempReason::Current);
     return folders;
 }
 
-// What every temporary name in folder begins with.
-std::u16string TempNameBase(const std::u16string& folder, const std::u16string& prefix)
+// The folder with its separator.
+std::u16string FolderBase(const std::u16string& folder)
 {
-    std::u16string base = folder;
-    if (!EndsWithSeparator(base)) {
-        base += u'\\';
-    }
-    return base + prefix;
+    return EndsWithSeparator(folder) ? folder : folder + u'\\';
+}
+
+// What every temporary name in folder begins with; the record learns where and why.
+std::u16string TempNameBase(const TempFolder& folder, const std::u16string& prefix)
+{
+    record::TempFolderChosen(folder.path, folder.reason);
+    return FolderBase(folder.path) + prefix;
 }
 
 // What a temporary name is made for: the user's file, or a copy the program reads
@@ -294,13 +303,22 @@ bool WriteOver(const std::u16string& patchPath, const platform::ResourceBytes& p
 
 void ResetTempNameCounter() { g_tempNameCounter = 1; }
 
+std::u16string DefaultRecordPath()
+{
+    std::u16string tempPath;
+    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
+    const std::vector<TempFolder> folders =
+        TempFolderOrder(length == 0 || length > kTempPathUnits ? u"" : tempPath);
+    return FolderBase(folders.front().path) + kRecordName;
+}
+
 bool ExtractPatch(std::u16string& patchPath)
 {
     platform::ResourceBytes payload;
     if (!patchPath.empty()) {
         return LoadPayload(payload) && WriteOver(patchPath, payload);
     }
-    std::vector<std::u16string> folders;
+    std::vector<TempFolder> folders;
     if (!TemporaryFolders(folders)) {
         return false;
     }
@@ -325,7 +343,7 @@ bool ExtractPatch(std::u16string& patchPath)
     return true;
 }
 
-bool TemporaryFolders(std::vector<std::u16string>& folders)
+bool TemporaryFolders(std::vector<TempFolder>& folders)
 {
     std::u16string tempPath;
     const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
@@ -336,7 +354,7 @@ bool TemporaryFolders(std::vector<std::u16string>& folders)
     return true;
 }
 
-bool ExtractTemporaryCopy(const std::u16string& folder, std::u16string& patchPath)
+bool ExtractTemporaryCopy(const TempFolder& folder, std::u16string& patchPath)
 {
     const std::u16string base = TempNameBase(folder, kTempPrefix);
     std::u16string name;

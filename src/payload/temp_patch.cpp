@@ -19,13 +19,13 @@ TempPatch::~TempPatch()
 
 bool TempPatch::Create()
 {
-    std::vector<std::u16string> folders;
+    std::vector<TempFolder> folders;
     if (!TemporaryFolders(folders)) {
         return false;
     }
     // A folder whose final path the installer would read as more than one file
     // is passed over like a missing one.
-    for (const std::u16string& folder : folders) {
+    for (const TempFolder& folder : folders) {
         std::u16string path;
         if (!ExtractTemporaryCopy(folder, path)) {
             return false;

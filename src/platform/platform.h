@@ -105,6 +105,9 @@ enum class FileDisposition {
     // The existing entry itself (a link is not followed), for reading and
     // removal, shared with no one: fails while any other handle has it open.
     ReadExclusiveEntry,
+    // As OpenOrCreateOwnName, but every write lands at the end of the file and
+    // others may read and append as well, so runs at the same time add whole lines.
+    AppendOwnName,
 };
 
 // An invalid File on failure, with the reason in the last-error value.
@@ -263,5 +266,29 @@ int MessageBox(const std::u16string& text, const std::u16string& title, std::uin
 
 // The process command line as the process received it (GetCommandLineW).
 std::u16string CommandLine();
+
+// ---- the run's record ------------------------------------------------------
+// Asked only while a record is written (/log): a run without it never calls these.
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+    int offsetMinutes = 0;  // local time minus UTC
+};
+LocalTime CurrentLocalTime();
+// Milliseconds since some fixed moment, for durations.
+std::uint64_t TickCount();
+std::uint32_t ProcessId();
+// The session the process runs in; false when it cannot be told.
+bool SessionId(std::uint32_t& session);
+// The full path of the executable.
+std::u16string ModulePath();
+// The account the process runs as: DOMAIN\name and the SID as text; false when
+// the token cannot be read (name may stay empty where only the SID is known).
+bool Account(std::u16string& name, std::u16string& sid);
+// The system's text for a Win32 or installer error, in English where the system
+// has it, without the trailing line break; empty when it has none.
+std::u16string ErrorText(std::uint32_t error);
+// The locale name of a language ("de-DE"); empty when unknown.
+std::u16string LanguageName(std::uint16_t language);
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 // The Windows edge: environment, temporary directory, thread state, command line, libraries.
 #include "platform/win32_edge.h"
 
+#include <sddl.h>
+
 #include "platform/platform.h"
 
 namespace platform {
@@ -70,25 +72,59 @@ std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path)
     return length;
 }
 
-bool IsLocalSystem()
+union TokenUserInfo {
+    TOKEN_USER user;
+    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+
+// The process's own account as its token names it.
+bool ReadTokenUser(TokenUserInfo& info)
 {
     auto* const openToken = Advapi32Entry<decltype(::OpenProcessToken)>("OpenProcessToken");
     auto* const tokenInformation =
         Advapi32Entry<decltype(::GetTokenInformation)>("GetTokenInformation");
-    auto* const isWellKnownSid = Advapi32Entry<decltype(::IsWellKnownSid)>("IsWellKnownSid");
     HANDLE raw = nullptr;
-    if (openToken == nullptr || tokenInformation == nullptr || isWellKnownSid == nullptr ||
+    if (openToken == nullptr || tokenInformation == nullptr ||
         openToken(::GetCurrentProcess(), TOKEN_QUERY, &raw) == FALSE) {
         return false;
     }
     const UniqueHandle<TokenTraits> token(raw);
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } info;
     DWORD size = 0;
-    return tokenInformation(token.Get(), TokenUser, &info, sizeof info, &size) != FALSE &&
+    return tokenInformation(token.Get(), TokenUser, &info, sizeof info, &size) != FALSE;
+}
+
+bool IsLocalSystem()
+{
+    auto* const isWellKnownSid = Advapi32Entry<decltype(::IsWellKnownSid)>("IsWellKnownSid");
+    TokenUserInfo info;
+    return isWellKnownSid != nullptr && ReadTokenUser(info) &&
            isWellKnownSid(info.user.User.Sid, WinLocalSystemSid) != FALSE;
+}
+
+bool Account(std::u16string& name, std::u16string& sid)
+{
+    auto* const sidToText =
+        Advapi32Entry<decltype(::ConvertSidToStringSidW)>("ConvertSidToStringSidW");
+    auto* const lookup = Advapi32Entry<decltype(::LookupAccountSidW)>("LookupAccountSidW");
+    TokenUserInfo info;
+    LPWSTR text = nullptr;
+    if (sidToText == nullptr || !ReadTokenUser(info) ||
+        sidToText(info.user.User.Sid, &text) == FALSE) {
+        return false;
+    }
+    sid = FromWide(text);
+    ::LocalFree(text);
+    constexpr DWORD kNameUnits = 256;
+    wchar_t user[kNameUnits];
+    wchar_t domain[kNameUnits];
+    DWORD userUnits = kNameUnits;
+    DWORD domainUnits = kNameUnits;
+    SID_NAME_USE use;
+    if (lookup != nullptr && lookup(nullptr, info.user.User.Sid, user, &userUnits, domain,
+                                    &domainUnits, &use) != FALSE) {
+        name = FromWide(domain) + u"\\" + FromWide(user);
+    }
+    return true;
 }
 
 std::uint32_t GetThreadLocale() { return ::GetThreadLocale(); }

@@ -24,13 +24,12 @@ constexpr int kOwnNameTries = 8;
 // The file at path, or a new one where nothing at all stands. Never OPEN_ALWAYS:
 // where links are not reparse points (Wine) it follows a dangling link and
 // creates its target, wherever that is.
-File OpenOrCreateOwnName(const std::u16string& path)
+File OpenOrCreateOwnName(const std::u16string& path, DWORD access, DWORD sharing)
 {
-    constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
     constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
     for (int tries = 0; tries < kOwnNameTries; ++tries) {
         File file(reinterpret_cast<std::intptr_t>(::CreateFileW(
-            Wide(path), kAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kFlags, nullptr)));
+            Wide(path), access, sharing, nullptr, OPEN_EXISTING, kFlags, nullptr)));
         if (file) {
             if (!HasOnlyThisName(file)) {
                 file.Reset();
@@ -45,7 +44,7 @@ File OpenOrCreateOwnName(const std::u16string& path)
         }
         // CREATE_NEW refuses any entry, a dangling link included.
         file.Reset(reinterpret_cast<std::intptr_t>(::CreateFileW(
-            Wide(path), kAccess, FILE_SHARE_READ, nullptr, CREATE_NEW, kFlags, nullptr)));
+            Wide(path), access, sharing, nullptr, CREATE_NEW, kFlags, nullptr)));
         if (file) {
             ::SetLastError(ERROR_SUCCESS);
             return file;
@@ -96,7 +95,11 @@ File OpenFile(const std::u16string& path, FileDisposition disposition)
         creation = CREATE_ALWAYS;
         break;
     case FileDisposition::OpenOrCreateOwnName:
-        return OpenOrCreateOwnName(path);
+        return OpenOrCreateOwnName(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+    case FileDisposition::AppendOwnName:
+        // Without FILE_WRITE_DATA every write is an append at the current end.
+        return OpenOrCreateOwnName(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE);
     case FileDisposition::OpenOrCreate:
         access = GENERIC_READ | GENERIC_WRITE;
         sharing = FILE_SHARE_READ;

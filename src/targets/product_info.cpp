@@ -4,6 +4,9 @@
 
 #include "common/text.h"
 #include "installer/installer.h"
+#include "platform/platform.h"
+#include "record/events.h"
+#include "record/record.h"
 
 namespace {
 
@@ -120,4 +123,27 @@ bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16str
     }
     installer::SetInternalUI(previousLevel);
     return opened;
+}
+
+void RecordOtherUsersCopies(const std::u16string& productCode)
+{
+    if (!record::IsOpen()) {
+        return;  // the question costs an enumeration of every user's products
+    }
+    const record::LastErrorKept kept;
+    std::u16string name;
+    std::u16string ownSid;
+    platform::Account(name, ownSid);
+    std::u16string code;
+    std::uint32_t context = 0;
+    std::u16string sid;
+    for (std::uint32_t index = 0;
+         index < kMostInstances && installer::EnumProductsOfAllUsers(productCode, index, code,
+                                                                     context, sid) ==
+                                       installer::kSuccess;
+         ++index) {
+        if (EqualsAsciiIgnoringCase(code, productCode) && sid != ownSid) {
+            record::OtherUsersCopy(code, sid, context);
+        }
+    }
 }

@@ -15,3 +15,7 @@ bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16str
 // The install context whose instance of the product the installer acts on for the
 // current user; the machine when none can be found.
 std::uint32_t GetProductContext(const std::u16string& productCode);
+
+// Reports to the run's record each instance of the product installed for another
+// user, where this account may look at other users' products (LocalSystem may).
+void RecordOtherUsersCopies(const std::u16string& productCode);

@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
+#include "record/events.h"
 #include "targets/product_info.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -30,25 +31,25 @@ void Inspect(TargetProduct& product)
     platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
 }
 
-enum class Need { Patch, Refused, Failed, NotApplicable, AlreadyPatched };
+using Need = record::Decision;
 
 // Whether the patch applies to the product and is not registered for it yet.
-// A sequencing error is the only refusal the user is told about; failure is its
-// code when the installer failed rather than found that the patch does not apply.
+// A sequencing error is the only refusal the user is told about. refusal is the
+// installer's code of a refusal: Failed when the installer failed rather than
+// found that the patch does not apply.
 Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
-                const std::u16string& leadingPatchCode, std::uint32_t& failure)
+                const std::u16string& leadingPatchCode, std::uint32_t& refusal)
 {
     std::int32_t order = 0;
     std::uint32_t status = 0;
     const std::uint32_t result = installer::DeterminePatchSequence(
         product.ProductCode, product.Context, patchPath, order, status);
     if (result != installer::kSuccess || status != installer::kSuccess) {
+        refusal = result != installer::kSuccess ? result : status;
         ShowMessage(msg::kNotDesignedFor);
-        if (result == installer::kSuccess && status == installer::kPatchTargetNotFound) {
-            return Need::Refused;
-        }
-        failure = result != installer::kSuccess ? result : status;
-        return Need::Failed;
+        return result == installer::kSuccess && status == installer::kPatchTargetNotFound
+                   ? Need::Refused
+                   : Need::Failed;
     }
     if (order == kOrderNotApplicable) {
         return Need::NotApplicable;
@@ -87,6 +88,7 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
         productList.erase(0, separator + 1);
 
         if (!IsProductPresent(product.ProductCode)) {
+            RecordOtherUsersCopies(product.ProductCode);
             continue;
         }
         ++counts.present;
@@ -96,15 +98,17 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
             counts.patchError = platform::GetLastError();
             break;
         }
-        std::uint32_t failure = installer::kSuccess;
-        switch (NeedsPatch(product, path, leadingPatchCode, failure)) {
+        std::uint32_t refusal = installer::kSuccess;
+        const Need need = NeedsPatch(product, path, leadingPatchCode, refusal);
+        record::ProductSelected(RecordedFacts(product), need, refusal);
+        switch (need) {
         case Need::Patch:
             ProcessTargetList().Append(product);
             break;
         case Need::Failed:
             if (counts.failure == installer::kSuccess ||
-                failure == installer::kInstallAlreadyRunning) {
-                counts.failure = failure;
+                refusal == installer::kInstallAlreadyRunning) {
+                counts.failure = refusal;
             }
             [[fallthrough]];
         case Need::Refused:

@@ -5,3 +5,9 @@ TargetList& ProcessTargetList()
     static TargetList list;
     return list;
 }
+
+record::Product RecordedFacts(const TargetProduct& product)
+{
+    return {product.ProductCode, product.ProductName, product.VersionString,
+            product.Language,    product.LocaleId,    product.Context};
+}

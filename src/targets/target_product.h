@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "installer/installer.h"
+#include "record/events.h"
 
 // What the run learns about one product the patch will be applied to.
 struct TargetProduct {
@@ -35,3 +36,6 @@ private:
 
 // The process-wide list.
 TargetList& ProcessTargetList();
+
+// What the run's record says of a product.
+record::Product RecordedFacts(const TargetProduct& product);

@@ -8,6 +8,7 @@
 #include "common/run_state.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "record/events.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
 
@@ -201,6 +202,7 @@ int ShowMessage(unsigned messageId, unsigned addedId)
 {
     // A box no one can see would never be answered: the run would hang.
     if (ProcessRunOptions().quiet || !platform::IsDesktopVisible()) {
+        record::MessageSuppressed(messageId, ProcessRunOptions().quiet);
         return kAnswerNo;
     }
     // Read before anything else can overwrite the caller's error.
@@ -208,7 +210,9 @@ int ShowMessage(unsigned messageId, unsigned addedId)
 
     const MessageLayout layout = LayoutOf(messageId);
     std::u16string format;
-    LoadMessageString(messageId, format, kMessageCapacity);
+    // The help lists every switch and may run past the capacity of other texts.
+    LoadMessageString(messageId, format,
+                      messageId == msg::kHelp ? kComposedCapacity : kMessageCapacity);
     std::u16string text = FormatInserts(format, InsertsOf(layout, errorCode), kComposedCapacity);
     if (addedId != 0) {
         std::u16string added;
@@ -218,5 +222,6 @@ int ShowMessage(unsigned messageId, unsigned addedId)
 
     std::u16string title;
     LoadMessageString(layout.title, title, kMessageCapacity);
+    record::MessageShown(messageId, text);
     return platform::MessageBox(text, title, layout.flags);
 }

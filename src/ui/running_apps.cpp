@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "record/events.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
@@ -54,16 +55,21 @@ bool CheckRunningApplications()
             // No one could answer the box, and it would never return: the run
             // ends as if Cancel had been chosen, without looking further.
             if (!platform::IsDesktopVisible()) {
+                record::ApplicationRunningUnseen(kWatchedApplications[row].exeName);
                 return false;
             }
             // Only an explicit Retry asks again: a box that could not be shown
             // (0, or -1 without a display) must not loop an unattended run.
-            if (platform::MessageBox(texts[row], title, kRetryCancelBoxFlags) != kAnswerRetry) {
+            const bool retry =
+                platform::MessageBox(texts[row], title, kRetryCancelBoxFlags) == kAnswerRetry;
+            record::ApplicationRunning(kWatchedApplications[row].exeName, retry);
+            if (!retry) {
                 result = false;
                 break;
             }
         }
     }
+    record::ApplicationsChecked(result);
     return result;
 }
 

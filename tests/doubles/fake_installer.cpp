@@ -319,4 +319,24 @@ std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel
     return result;
 }
 
+std::uint32_t EnumProductsOfAllUsers(const std::u16string& filter, std::uint32_t index,
+                                     std::u16string& product, std::uint32_t& context,
+                                     std::u16string& userSid)
+{
+    fake::Record("EnumProductsOfAllUsers " + fake::Utf8(filter) + " " + std::to_string(index));
+    if (g_state.allUsersError != kSuccess) {
+        return g_state.allUsersError;
+    }
+    std::uint32_t seen = 0;
+    for (const auto& instance : g_state.allUsersInstances) {
+        if ((filter.empty() || filter == instance.product) && seen++ == index) {
+            product = instance.product;
+            context = instance.context;
+            userSid = instance.userSid;
+            return kSuccess;
+        }
+    }
+    return kNoMoreItems;
+}
+
 }  // namespace installer

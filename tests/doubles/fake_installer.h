@@ -78,11 +78,22 @@ struct ConfigureCall {
     std::u16string commandLine;
 };
 
+// A per-user instance of another user, seen only with the all-users SID.
+struct OtherUsersInstance {
+    std::u16string product;
+    std::u16string userSid;
+    std::uint32_t context = installer::kContextUserUnmanaged;
+};
+
 struct InstallerState {
     std::map<std::u16string, Product> products;   // by product code; others are unknown
     std::map<std::u16string, Summary> summaries;  // by full path; others fail to open
 
-    bool filteredEnumFindsNothing = false;  // as Wine's MsiEnumProductsExW with a product code
+    bool filteredEnumFindsNothing = false;
+    // EnumProductsOfAllUsers lists these (with the current user's, whose SID is
+    // given here), or fails with allUsersError (5 for an account that may not ask).
+    std::vector<OtherUsersInstance> allUsersInstances;
+    std::uint32_t allUsersError = 0;  // as Wine's MsiEnumProductsExW with a product code
     int uiLevel = 1;  // INSTALLUILEVEL_DEFAULT
     std::vector<int> uiLevelsSet;
     std::uint32_t enableLogResult = 0;

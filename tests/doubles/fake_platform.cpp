@@ -111,9 +111,11 @@ bool ParentExists(const std::u16string& path)
 bool InUse(const std::u16string& path, std::optional<platform::FileDisposition> disposition)
 {
     constexpr auto kReader = platform::FileDisposition::ReadShareRead;
+    constexpr auto kAppender = platform::FileDisposition::AppendOwnName;
     return std::any_of(g_openFiles.begin(), g_openFiles.end(), [&](const auto& open) {
-        return open.second.path == path &&
-               (disposition != kReader || open.second.disposition != kReader);
+        const auto other = open.second.disposition;
+        return open.second.path == path && (disposition != kReader || other != kReader) &&
+               (disposition != kAppender || other != kAppender);
     });
 }
 
@@ -337,14 +339,15 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
     if (g_state.beforeCreate) {
         g_state.beforeCreate(linkOrPath);
     }
-    const bool throughLink = g_state.linksLookLikeFiles &&
-                             disposition == FileDisposition::OpenOrCreateOwnName &&
+    const bool ownName = disposition == FileDisposition::OpenOrCreateOwnName ||
+                         disposition == FileDisposition::AppendOwnName;
+    const bool throughLink = g_state.linksLookLikeFiles && ownName &&
                              g_state.files.count(fake::Followed(linkOrPath)) != 0;
     const bool entryItself = !throughLink && (disposition == FileDisposition::CreateNew ||
                                               disposition == FileDisposition::CreateNewHeld ||
                                               disposition == FileDisposition::CreateNewTemporary ||
                                               disposition == FileDisposition::ReadExclusiveEntry ||
-                                              disposition == FileDisposition::OpenOrCreateOwnName);
+                                              ownName);
     std::u16string path = entryItself ? linkOrPath : fake::Followed(linkOrPath);
     if (disposition == FileDisposition::ReadShareRead && g_state.files.count(path) == 0) {
         // A final or short path opens the file stored under another way to it.
@@ -367,9 +370,7 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
     }
     const bool exists = g_state.files.count(path) != 0;
     if (entryItself && g_state.links.count(path) != 0) {
-        g_state.lastError = disposition == FileDisposition::OpenOrCreateOwnName
-                                ? kErrorAccessDenied
-                                : kErrorFileExists;
+        g_state.lastError = ownName ? kErrorAccessDenied : kErrorFileExists;
         return File();
     }
     const bool creates = disposition == FileDisposition::CreateNew ||
@@ -396,6 +397,7 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         g_state.files[path].clear();
         break;
     case FileDisposition::OpenOrCreateOwnName:
+    case FileDisposition::AppendOwnName:
         if (g_state.multiplyLinked.count(path) != 0) {
             g_state.lastError = kErrorAccessDenied;
             return File();
@@ -731,6 +733,66 @@ std::u16string CommandLine()
         line += u'"';
     }
     return line;
+}
+
+// ---- the run's record ----
+
+LocalTime CurrentLocalTime()
+{
+    ++g_state.recordQueries;
+    return g_state.localTime;
+}
+
+std::uint64_t TickCount()
+{
+    ++g_state.recordQueries;
+    const std::uint64_t now = g_state.tickCount;
+    g_state.tickCount += g_state.tickStep;
+    return now;
+}
+
+std::uint32_t ProcessId()
+{
+    ++g_state.recordQueries;
+    return g_state.processId;
+}
+
+bool SessionId(std::uint32_t& session)
+{
+    ++g_state.recordQueries;
+    session = g_state.sessionId.value_or(0);
+    return g_state.sessionId.has_value();
+}
+
+std::u16string ModulePath()
+{
+    ++g_state.recordQueries;
+    return g_state.modulePath;
+}
+
+bool Account(std::u16string& name, std::u16string& sid)
+{
+    ++g_state.recordQueries;
+    if (!g_state.accountKnown) {
+        g_state.lastError = kErrorAccessDenied;
+        return false;
+    }
+    name = g_state.accountName;
+    sid = g_state.accountSid;
+    return true;
+}
+
+std::u16string ErrorText(std::uint32_t error)
+{
+    ++g_state.recordQueries;
+    g_state.lastError = 0;  // as FormatMessageW succeeding
+    return u"text of " + ToDecimal(error);
+}
+
+std::u16string LanguageName(std::uint16_t language)
+{
+    ++g_state.recordQueries;
+    return language == 1033 ? u"en-US" : u"";
 }
 
 }  // namespace platform

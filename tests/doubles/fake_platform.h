@@ -113,6 +113,18 @@ struct PlatformState {
 
     // The command line is made from these, quoted so that splitting gives them back.
     std::vector<std::u16string> arguments = {u"servicepack.exe"};
+
+    // What the run's record asks; ErrorText answers "text of <n>".
+    platform::LocalTime localTime = {2026, 12, 9, 20, 15, 3, 42, 60};
+    std::uint64_t tickCount = 5000;
+    std::uint64_t tickStep = 0;  // added after every TickCount
+    std::uint32_t processId = 4242;
+    std::optional<std::uint32_t> sessionId = 1;
+    std::u16string modulePath = u"C:\\Work\\servicepack.exe";
+    bool accountKnown = true;
+    std::u16string accountName = u"WORK\\admin";
+    std::u16string accountSid = u"S-1-5-21-7-8-9-1001";
+    int recordQueries = 0;  // calls of the record's own functions above
 };
 
 PlatformState& Platform();

@@ -4,12 +4,14 @@
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "payload/extract.h"
+#include "record/record.h"
 #include "targets/target_product.h"
 
 namespace fake {
 
 void ResetProcess()
 {
+    record::Discard();
     ResetPlatform();
     ResetInstaller();
     ResetTempNameCounter();

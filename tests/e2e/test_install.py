@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Running without arguments under Wine: the embedded patch applied to the demo products
 installed in the prefix, with a verbose log per product and one closing message."""
+import re
 import shutil
 import sys
 import time
@@ -28,6 +29,20 @@ FILES_IN_USE = {
     1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:",
     3082: "Debe cerrar las siguientes aplicaciones antes de continuar con la instalación:"}
 UNNECESSARY_TITLE = "Installation Unnecessary"
+# Local time with milliseconds and offset, then the process id.
+RECORD_LINE = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d \[\d+\] ")
+
+
+def read_record(test, path):
+    """The events of a record (/log), checked line by line: one BOM, UTF-8, CR LF, stamped."""
+    data = path.read_bytes()
+    test.assertTrue(data.startswith(b"\xef\xbb\xbf"))
+    test.assertNotIn(b"\xef\xbb\xbf", data[3:])
+    lines = data[3:].decode("utf-8").split("\r\n")
+    test.assertEqual(lines.pop(), "")
+    for line in lines:
+        test.assertRegex(line, RECORD_LINE)
+    return [RECORD_LINE.sub("", line) for line in lines]
 
 
 class InstallTestCase(harness.ProductsTestCase):
@@ -71,6 +86,27 @@ class NoDemoProduct(InstallTestCase):
                 self.assertEqual(listing(tmp), [], "no log, and the temporary patch deleted")
         self.assertPatched(self.absent, state=1605)   # still unknown products
 
+    def test_record_of_two_runs_says_why_nothing_was_installed(self):
+        tmp, records = self.scratch("tmp_record"), self.scratch("records")
+        record = records / "servicepack.log"
+        self.assertBoxes(self.prefix.run(SERVICEPACK, "/q", "/log", winpath(record), tmp=tmp))
+        # Without a path the record goes to the temporary folder the run uses.
+        self.assertBoxes(self.prefix.run(SERVICEPACK, "/q", "/log", tmp=records))
+        self.assertEqual(listing(tmp), [])
+        self.assertEqual(listing(records), ["servicepack.log"])
+        events = read_record(self, record)
+        starts = [e for e in events if e.startswith("start: servicepack.exe version 1.0.0.0")]
+        self.assertEqual(len(starts), 2, events)
+        self.assertIn(f"temporary folder: {winpath(tmp)}, from TMP", events)
+        patch = [e for e in events
+                 if e.startswith(f"patch {harness.DEMO_PATCH_CODE}, supersedes {{")]
+        self.assertEqual(len(patch), 2, events)
+        self.assertTrue(patch[0].endswith(", lists 6 product(s)"), patch)
+        self.assertIn("message 307 not shown: /q", events)
+        ends = [e for e in events if e.startswith("end: ")]
+        self.assertEqual(len(ends), 2)
+        self.assertTrue(all(e.startswith("end: outcome 1642 (not applicable") for e in ends), ends)
+
     def test_full_disk_shows_its_code_and_leaves_no_partial_patch(self):
         # One page left: the 84-product patch is written in part, the write "succeeds" short.
         with harness.full_disk(self, self.scratch("tmp_full"), free=4096) as tmp:
@@ -97,6 +133,37 @@ class BothProducts(InstallTestCase):
                           "and this service pack is not necessary.", MB_INFORMATION))
         self.assertEqual(listing(again), [], "no installation attempted, no temporary patch left")
         self.assertPatched(self.products)
+
+
+class RecordOfAnInstallation(InstallTestCase):
+    prefix_name = "install_record"
+    installed = ["Corvanta Plotrix Demo 13"]
+
+    def test_record_names_each_product_its_decision_and_the_outcome(self):
+        current = [p for p in demo_products(TEST_PRODUCT_SOURCES, TEST_PRODUCTS_DIR)
+                   if p.version == "13.3.0.5"]
+        self.prefix.install_demo_products(current)
+        tmp = self.scratch("tmp")
+        record = self.scratch("records") / "run.log"
+        code, result = self.prefix.launched(SERVICEPACK, "/q", "/exitcode", "/log",
+                                            winpath(record), tmp=tmp)
+        self.assertEqual(code, 0)
+        self.assertNoBox(result)
+        self.assertPatched(self.products)
+        events = read_record(self, record)
+        plotrix, up_to_date = self.products[0], current[0]
+        self.assertIn(f"product {plotrix.code} \"{plotrix.name}\" version \"{plotrix.version}\", "
+                      "language 1033, per-machine, no LOCALEID: "
+                      "lacks the patch: will be patched", events)
+        self.assertIn(f"product {up_to_date.code} \"{up_to_date.name}\" version \"13.3.0.5\", "
+                      "language 1033, per-machine, no LOCALEID: up to date at 13.3.0.5 or later: "
+                      "passed over", events)
+        installed = [e for e in events if e.startswith(f"installed {plotrix.code}")]
+        self.assertEqual(len(installed), 1, events)
+        self.assertIn(f"log {winpath(tmp)}\\{plotrix.log_name}; command line \"", installed[0])
+        self.assertRegex(installed[0], r"; result 0 \([^)]+\); took \d+ ms$")
+        self.assertIn("running applications: none of the watched applications runs", events)
+        self.assertRegex(events[-1], r"^end: outcome 0 \(success\), exit code 0, took \d+ ms$")
 
 
 class QuietInstallation(InstallTestCase):

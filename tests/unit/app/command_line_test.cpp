@@ -54,6 +54,32 @@ TEST(CommandLine, ExtractTakesTheNextArgumentWhateverItIs)
     EXPECT_TRUE(last.extractPath.empty());
 }
 
+TEST(CommandLine, LogIsTakenOutFirstWithTheArgumentAfterItAsItsPath)
+{
+    struct Case {
+        std::vector<std::u16string> arguments;
+        std::u16string logPath;
+        bool quiet;
+        std::u16string extractPath;
+    };
+    const Case cases[] = {
+        {{u"/LOG", u"C:\\r.log", u"/q"}, u"C:\\r.log", true, u""},
+        {{u"/q", u"/log"}, u"", true, u""},
+        {{u"/log", u"/q"}, u"/q", false, u""},  // a path, though it looks like a switch
+        {{u"/e", u"/log", u"r.log", u"out.msp"}, u"r.log", false, u"out.msp"},  // never /e's path
+        {{u"/i", u"/log", u"r.log"}, u"r.log", false, u""},  // counts after /i too
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.arguments[0] + c.arguments[1]));
+        const RunOptions o = Parse(c.arguments);
+        EXPECT_TRUE(o.log);
+        EXPECT_EQ(o.logPath, c.logPath);
+        EXPECT_EQ(o.quiet, c.quiet);
+        EXPECT_EQ(o.extractPath, c.extractPath);
+    }
+    EXPECT_FALSE(Parse({u"/q", u"/logs"}).log);
+}
+
 TEST(CommandLine, ListStopsTheWalk)
 {
     const RunOptions after = Parse({u"/i", u"/q", u"/e", u"x"});

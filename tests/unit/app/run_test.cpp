@@ -13,6 +13,7 @@
 #include "payload/extract.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
+#include "unit/record/record_lines.h"
 #include "unit/ui/string_tables.h"
 
 namespace {
@@ -163,6 +164,76 @@ TEST_F(RunTest, ExitCodeSwitchAnywhereReturnsTheOutcome)
         EXPECT_EQ(Run(arguments), exitCode);
         EXPECT_TRUE(os.boxes.empty());
     }
+}
+
+TEST_F(RunTest, RecordIsWrittenOnlyWithLogAndNeverChangesTheOutcome)
+{
+    const std::u16string defaultRecord = u"C:\\Temp\\servicepack.log";
+    msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
+    msi.products[u"{AB}"].configureResult = 1603;
+    EXPECT_EQ(Run({u"/q", u"/exitcode"}), 1603);
+    EXPECT_EQ(os.recordQueries, 0);
+    const auto withoutRecord = msi.calls;
+
+    // A record that cannot be opened: the same run, the same code.
+    SetUp();
+    msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
+    msi.products[u"{AB}"].configureResult = 1603;
+    EXPECT_EQ(Run({u"/q", u"/exitcode", u"/log", u"C:\\Missing\\r.log"}), 1603);
+    EXPECT_EQ(msi.calls, withoutRecord);
+
+    SetUp();
+    msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
+    msi.products[u"{AB}"].configureResult = 1603;
+    os.environment[u"TEMP"] = u"c:\\temp";
+    EXPECT_EQ(Run({u"/q", u"/log"}), 0);
+    const auto events = RecordEvents(defaultRecord);
+    ASSERT_GE(events.size(), 6u);
+    EXPECT_EQ(events[0], "start: servicepack.exe version unknown (C:\\Work\\servicepack.exe)");
+    EXPECT_EQ(events[1], "command line: \"servicepack.exe\" \"/q\" \"/log\"");
+    EXPECT_EQ(events[2], "account: WORK\\admin, SID S-1-5-21-7-8-9-1001, not LocalSystem");
+    EXPECT_EQ(events[3], "session 1, the desktop is visible: boxes can be answered");
+    EXPECT_EQ(events[4], "user's UI language: 1033 en-US");
+    EXPECT_EQ(events[5], "temporary folder: C:\\Temp\\, from TEMP (TMP names no folder)");
+    EXPECT_EQ(RecordEvent(defaultRecord, "message 300"), "message 300 not shown: /q");
+    EXPECT_EQ(events.back(), "end: outcome 1603 (failure: see the failed step above, and the "
+                             "product's log), exit code 0 (without /exitcode the process always "
+                             "returns 0), took 0 ms");
+}
+
+TEST_F(RunTest, EveryModeRecordsItsFailedStepsAndItsEnd)
+{
+    const std::u16string record = u"C:\\Work\\run.log";
+    os.desktopVisible = false;
+    os.localSystem = true;
+    os.accountKnown = false;
+    EXPECT_EQ(Run({u"/e", u"C:\\Missing\\out.msp", u"/p", u"C:\\Missing\\l.txt", u"/log",
+                   record, u"/exitcode"}),
+              3);
+    EXPECT_EQ(RecordEvent(record, "account:"), "account: unknown (5 (text of 5)), LocalSystem");
+    EXPECT_EQ(RecordEvent(record, "session"),
+              "session 1, no one sees the desktop: no box is shown");
+    EXPECT_EQ(RecordEvent(record, "failed: writing"),
+              "failed: writing the patch (/e): error 3 (text of 3)");
+    EXPECT_EQ(RecordEvent(record, "failed: appending"),
+              "failed: appending the patch-list texts (/p): error 3 (text of 3)");
+    EXPECT_EQ(RecordEvents(record).back(),
+              "end: outcome 3 (failure: see the failed step above, and the product's log), "
+              "exit code 3, took 0 ms");
+
+    SetUp();
+    std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"MSP"; });
+    EXPECT_EQ(Run({u"/i", u"/log", record}), 0);
+    EXPECT_EQ(RecordEvent(record, "failed:"),
+              "failed: reading the product codes (/i): error 1813 (text of 1813)");
+
+    SetUp();
+    EXPECT_EQ(Run({u"/?", u"/log", record}), 0);
+    // The whole help, past the capacity of the other texts.
+    const std::string help = RecordEvent(record, "message 315 shown: Without options, this");
+    const std::string end = "\\n/? \xE2\x80\x93 show this help";
+    EXPECT_EQ(help.substr(help.size() - std::min(help.size(), end.size())), end);
+    EXPECT_EQ(RecordEvents(record).back(), "end: outcome 0 (success), exit code 0, took 0 ms");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,8 +14,10 @@
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
 #include "payload/extract.h"
+#include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
+#include "unit/record/record_lines.h"
 #include "unit/ui/string_tables.h"
 
 namespace {
@@ -327,6 +330,77 @@ TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
         ASSERT_NO_FATAL_FAILURE(ExpectOneBox(c.box));
         EXPECT_EQ(os.boxes[0].locale, c.boxLocale);
         ExpectPatchDeleted();
+    }
+}
+
+TEST_F(DriverTest, RecordSaysWhatWasDecidedForEachProductAndWhy)
+{
+    const std::u16string record = u"C:\\Work\\run.log";
+    record::Open(record);
+    os.tickStep = 25;
+    ScriptPatch(kPatchPath, u"{A};{B};{C};{D};{E}");
+    AddProduct(u"{A}", u"Alpha").configureResult = 3010;
+    AddProduct(u"{B}", u"Beta", u"5.0", u"1031").patchStates[u"{P1}"] = 0;
+    fake::Product& gamma = AddProduct(u"{C}", u"Gamma");
+    gamma.sequenceOrder = -1;
+    gamma.contexts = installer::kContextUserUnmanaged;
+    AddProduct(u"{D}", u"Delta", u"13.3.0.5").packageProperties.clear();
+    AddProduct(u"{E}", u"Epsilon").sequenceResult = fake::kErrorBadConfiguration;
+    os.accessDenied.insert(u"C:\\Temp\\Alpha.log");
+    EXPECT_EQ(RunInstall(), 1610u);  // the failed check outranks the patched product
+    record::Close(u"end");
+
+    const std::string alpha = "product {A} \"Alpha\" version \"5.0\", language 1033, per-machine, ";
+    const std::string delta = "product {D} \"Delta\" version \"13.3.0.5\", language 1033, ";
+    EXPECT_EQ(RecordEvents(record),
+              (std::vector<std::string>{
+                  "temporary folder: C:\\Temp\\, from the system's fall-back (TMP and TEMP name "
+                  "no folder: USERPROFILE or the Windows folder)",
+                  "patch {P1}, supersedes {P0}, lists 5 product(s)",
+                  alpha + "LOCALEID 1033: lacks the patch: will be patched",
+                  "product {B} \"Beta\" version \"5.0\", language 1031, per-machine, LOCALEID "
+                  "1031: already has the patch",
+                  "product {C} \"Gamma\" version \"5.0\", language 1033, per-user, LOCALEID 1033: "
+                  "not applicable: the patch does not apply to it",
+                  delta + "per-machine, no LOCALEID: lacks the patch: will be patched",
+                  "message 308 shown: " + ToUtf8(os.boxes[0].text),
+                  "product {E} \"Epsilon\" version \"5.0\", language 1033, per-machine, LOCALEID "
+                  "1033: refused by the installer, a failure of the run: 1610 (text of 1610)",
+                  "running applications: none of the watched applications runs",
+                  "installed {A} \"Alpha\": log none (5 (text of 5)); command line \"" +
+                      ToUtf8(msi.configureCalls[0].commandLine) +
+                      "\"; result 3010 (text of 3010); took 25 ms",
+                  delta + "per-machine, no LOCALEID: up to date at 13.3.0.5 or later: passed over",
+                  "end",
+              }));
+}
+
+TEST_F(DriverTest, EachFailedStepIsRecordedWithItsError)
+{
+    const std::u16string record = u"C:\\Work\\run.log";
+    struct Case {
+        std::function<void()> fault;
+        std::string event;
+    };
+    const Case cases[] = {
+        {[&] { os.resources.clear(); },
+         "failed: writing and checking the temporary copy of the patch: error 1813 (text of 1813)"},
+        {[&] { msi.summaries.clear(); },
+         "failed: reading the patch's code and product list: error 110 (text of 110)"},
+        {[&] {
+             AddProduct(u"{A}", u"Alpha");
+             os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+             os.answers = {kAnswerCancel};
+         },
+         "failed: closing the running applications: error 1602 (text of 1602)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.event);
+        SetUp();
+        record::Open(record);
+        c.fault();
+        RunInstall();
+        EXPECT_EQ(RecordEvent(record, "failed:"), c.event);
     }
 }
 

@@ -294,7 +294,7 @@ TEST_F(ExtractTest, OwnCopyIsMarkedTemporaryAndOnlyAKilledRunsCopyIsCleared)
             what == "held open" ? platform::OpenFile(msp2, platform::FileDisposition::ReadShareRead)
                                 : platform::File();
         std::u16string path;
-        ASSERT_TRUE(ExtractTemporaryCopy(u"C:\\Temp", path)) << what;
+        ASSERT_TRUE(ExtractTemporaryCopy({u"C:\\Temp"}, path)) << what;
         EXPECT_EQ(path, c.cleared ? msp2 : u"C:\\Temp\\MSP3") << what;
         EXPECT_EQ(os.files[path], kPayload);
         EXPECT_EQ(os.temporary.count(path), 1u);

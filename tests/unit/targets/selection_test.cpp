@@ -10,8 +10,10 @@
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
+#include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
+#include "unit/record/record_lines.h"
 
 namespace {
 
@@ -144,6 +146,37 @@ TEST_F(SelectionTest, ProductIsAskedAboutInTheContextTheInstallerActsOn)
             EXPECT_EQ(SelectedCodes().size(), found);
         }
     }
+}
+
+TEST_F(SelectionTest, ListedProductsOfOtherUsersAreRecordedAsUnreachable)
+{
+    const std::u16string record = u"C:\\Work\\run.log";
+    const std::u16string other = u"S-1-5-21-7-8-9-1002";
+    msi.allUsersInstances = {{u"{A}", other, installer::kContextUserUnmanaged},
+                             {u"{A}", os.accountSid, installer::kContextUserUnmanaged},
+                             {u"{B}", other, installer::kContextUserManaged}};
+    AddProduct(u"{B}", u"Beta");
+    // Asked only while a record is kept: the question walks every user's products.
+    Select(u"{A};{B}");
+    EXPECT_TRUE(fake::CallsStartingWith("EnumProductsOfAllUsers").empty());
+
+    record::Open(record);
+    Select(u"{A};{B}");
+    record::Close(u"end");
+    EXPECT_EQ(RecordEvents(record),
+              (std::vector<std::string>{
+                  "product {A} is installed per-user for user S-1-5-21-7-8-9-1002: not reachable "
+                  "from this account",
+                  "product {B} \"Beta\" version \"5.0.1\", language 1033, per-machine, LOCALEID "
+                  "1033: lacks the patch: will be patched",
+                  "end"}));
+
+    // An account that may not look at other users' products records none.
+    msi.allUsersError = platform::kErrorAccessDenied;
+    record::Open(record);
+    Select(u"{A}");
+    record::Close(u"end");
+    EXPECT_EQ(RecordEvents(record).size(), 4u);
 }
 
 TEST_F(SelectionTest, LocaleIdComesFromTheOpenedPackageOnly)

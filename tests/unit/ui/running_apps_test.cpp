@@ -5,7 +5,9 @@
 #include "common/run_state.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
+#include "record/record.h"
 #include "ui/message_ids.h"
+#include "unit/record/record_lines.h"
 #include "unit/ui/string_tables.h"
 
 namespace {
@@ -155,6 +157,35 @@ TEST_F(RunningApps, BoxesAppearInQuietModeAndKeepTheStartingLanguage)
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, kModelaraText);
     EXPECT_EQ(Boxes()[0].title, u"Installation Error");
+}
+
+TEST_F(RunningApps, RecordSaysWhoWasAskedAndWhatTheyAnswered)
+{
+    const std::u16string record = u"C:\\Work\\run.log";
+    const std::string plotrix = "running application plrx.exe: ";
+    struct Case {
+        bool visible;
+        std::initializer_list<int> answers;
+        std::vector<std::string> events;
+    };
+    const Case cases[] = {
+        {true, {kAnswerRetry, kAnswerCancel},
+         {plotrix + "the user was asked to close it and chose Retry",
+          plotrix + "the user was asked to close it and gave up (Cancel, or the box could not be "
+                    "shown)",
+          "running applications: one was left open, nothing is installed"}},
+        {false, {}, {plotrix + "no one could be asked (no one sees the desktop): the run ends as "
+                               "if cancelled"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        record::Open(record);
+        fake::Platform().desktopVisible = c.visible;
+        Run({u"plrx.exe"});
+        Answer(c.answers);
+        EXPECT_FALSE(CheckRunningApplications());
+        EXPECT_EQ(RecordEvents(record), c.events);
+    }
 }
 
 }  // namespace

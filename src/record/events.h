@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What each room of the run reports to the record, one call per decision. The
+// wording is made here, in English for administrators; every call is free of
+// platform calls unless a record is open.
+
+namespace record {
+
+// ---- the start ------------------------------------------------------------
+
+// The program, its version, the whole command line, the account, the session,
+// whether anyone sees the desktop and the user's UI language.
+void RunStarted();
+
+enum class TempReason {
+    Tmp,                 // TMP names an existing folder
+    SystemForLocalSystem,  // LocalSystem: the system's own folder, never TMP
+    SystemAnswer,        // TMP unusable: the system's answer (TEMP or its fall-backs)
+    Root,                // neither exists: the root of the current drive
+    Current,             // nor that: the current folder
+};
+void TempFolderChosen(const std::u16string& folder, TempReason reason);
+
+// ---- the patch and the products ---------------------------------------------
+
+// revision: the patch's code followed by the codes it supersedes.
+void PatchRead(const std::u16string& revision, const std::u16string& productList);
+
+struct Product {
+    std::u16string code;
+    std::u16string name;
+    std::u16string version;
+    std::u16string language;
+    std::u16string localeId;
+    std::uint32_t context = 0;
+};
+
+enum class Decision { Patch, Refused, Failed, NotApplicable, AlreadyPatched };
+// refusal: the installer's code when it refused to sequence the patch (Refused:
+// it does not apply; Failed: the installer failed).
+void ProductSelected(const Product& product, Decision decision, std::uint32_t refusal);
+// A listed product this account does not have, installed for another user.
+void OtherUsersCopy(const std::u16string& code, const std::u16string& userSid,
+                    std::uint32_t context);
+// A target passed over because it is at upToDate or later.
+void UpToDate(const Product& product, const std::u16string& upToDate);
+
+// ---- the running applications ---------------------------------------------
+
+void ApplicationsNotChecked();
+// A watched application runs and the user chose Retry, or gave up (Cancel, or a
+// box that could not be shown).
+void ApplicationRunning(const std::u16string& exeName, bool retry);
+// A watched application runs and no one can see a box.
+void ApplicationRunningUnseen(const std::u16string& exeName);
+void ApplicationsChecked(bool allClosed);
+
+// ---- installations ----------------------------------------------------------
+
+struct Installation {
+    std::u16string logPath;   // empty: no log
+    std::uint32_t logError = 0;  // why there is none
+    std::u16string commandLine;
+    std::uint32_t result = 0;
+    std::uint64_t milliseconds = 0;
+};
+void Installed(const Product& product, const Installation& installation);
+
+// ---- failures and the end ---------------------------------------------------
+
+enum class Step {
+    WritePatch,        // the temporary copy of the patch
+    ReadPatch,         // its summary: code and product list
+    ApplicationsOpen,  // a watched application stayed open
+    CommandLine,       // the installer's command line
+    Extract,           // /e
+    ExportPatchList,   // /p
+    ListProducts,      // /i
+    RunLock,           // waiting for another run to end
+    HandOnPatch,       // handing the checked patch to the installer
+};
+void StepFailed(Step step, std::uint32_t error);
+
+// A message box, and its text; or why none was shown.
+void MessageShown(unsigned id, const std::u16string& text);
+void MessageSuppressed(unsigned id, bool quiet);
+
+// The closing line: the outcome, the exit code returned and what it tells a
+// deployment tool, the total time. Closes the record.
+void RunEnded(std::uint32_t outcome, std::uint32_t exitCode);
+
+}  // namespace record
