@@ -199,8 +199,7 @@ int LoadMessageString(unsigned id, std::u16string& text, int capacity)
 
 int ShowMessage(unsigned messageId, unsigned addedId)
 {
-    // A box no one can see would never be answered: the run would hang.
-    if (ProcessRunOptions().quiet || !platform::IsDesktopVisible()) {
+    if (ProcessRunOptions().quiet) {
         return kAnswerNo;
     }
     // Read before anything else can overwrite the caller's error.
@@ -218,5 +217,12 @@ int ShowMessage(unsigned messageId, unsigned addedId)
 
     std::u16string title;
     LoadMessageString(layout.title, title, kMessageCapacity);
+    // A box no one can see would never be answered: the run would hang. The person
+    // at the machine, if asked to close an application, learns how the run ended
+    // from a box the run does not wait for.
+    if (!platform::IsDesktopVisible()) {
+        platform::TellSessionUser(text, title, layout.flags);
+        return kAnswerNo;
+    }
     return platform::MessageBox(text, title, layout.flags);
 }

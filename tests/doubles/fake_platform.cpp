@@ -565,6 +565,44 @@ int MessageBox(const std::u16string& text, const std::u16string& title, std::uin
     return answer;
 }
 
+int AskSessionUser(const std::u16string& text, const std::u16string& title, std::uint32_t flags,
+                   std::uint32_t timeoutSeconds)
+{
+    if (!g_state.sessionToAsk) {
+        return 0;
+    }
+    const std::uint32_t session = *g_state.sessionToAsk;
+    g_state.sessionBoxes.push_back(
+        {fake::Box{text, title, flags, g_state.threadLocale}, session, timeoutSeconds, true});
+    fake::SessionAnswer answer{kAnswerTimedOut, timeoutSeconds};
+    if (!g_state.sessionAnswers.empty()) {
+        answer = g_state.sessionAnswers.front();
+        g_state.sessionAnswers.pop_front();
+    }
+    if (answer.button == 0) {
+        return 0;
+    }
+    g_state.askedSession = session;
+    if (answer.seconds >= timeoutSeconds) {
+        g_state.clockMilliseconds += std::uint64_t{timeoutSeconds} * 1000;
+        return kAnswerTimedOut;
+    }
+    g_state.clockMilliseconds += std::uint64_t{answer.seconds} * 1000;
+    return answer.button;
+}
+
+bool TellSessionUser(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
+{
+    if (!g_state.askedSession) {
+        return false;
+    }
+    g_state.sessionBoxes.push_back(
+        {fake::Box{text, title, flags, g_state.threadLocale}, *g_state.askedSession, 0, false});
+    return true;
+}
+
+std::uint64_t SteadyMilliseconds() { return g_state.clockMilliseconds; }
+
 std::u16string CommandLine()
 {
     std::u16string line;
