@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "common/run_state.h"
@@ -43,10 +42,11 @@ public:
     std::uint32_t SecondsLeft()
     {
         const std::uint64_t now = platform::SteadyMilliseconds();
-        if (!start_) {
+        if (!started_) {
             start_ = now;
+            started_ = true;
         }
-        const std::uint64_t spent = now - *start_;
+        const std::uint64_t spent = now - start_;
         if (spent >= limit_) {
             return 0;
         }
@@ -55,7 +55,8 @@ public:
 
 private:
     std::uint64_t limit_;
-    std::optional<std::uint64_t> start_;
+    std::uint64_t start_ = 0;
+    bool started_ = false;
 };
 
 // Where no one sees this desktop, the box goes to the person at the machine; a
