@@ -207,7 +207,9 @@ int ShowMessage(unsigned messageId, unsigned addedId)
 
     const MessageLayout layout = LayoutOf(messageId);
     std::u16string format;
-    LoadMessageString(messageId, format, kMessageCapacity);
+    // The help lists every switch and outgrows a text of kMessageCapacity in
+    // most languages; the box's own limit is the composed one.
+    LoadMessageString(messageId, format, kComposedCapacity);
     std::u16string text = FormatInserts(format, InsertsOf(layout, errorCode), kComposedCapacity);
     if (addedId != 0) {
         std::u16string added;
