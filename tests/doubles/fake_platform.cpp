@@ -568,37 +568,28 @@ int MessageBox(const std::u16string& text, const std::u16string& title, std::uin
 int AskSessionUser(const std::u16string& text, const std::u16string& title, std::uint32_t flags,
                    std::uint32_t timeoutSeconds)
 {
-    if (!g_state.sessionToAsk) {
+    if (!g_state.someoneToAsk) {
         return 0;
     }
-    const std::uint32_t session = *g_state.sessionToAsk;
     g_state.sessionBoxes.push_back(
-        {fake::Box{text, title, flags, g_state.threadLocale}, session, timeoutSeconds, true});
+        {{text, title, flags, g_state.threadLocale}, timeoutSeconds, true});
     fake::SessionAnswer answer{kAnswerTimedOut, timeoutSeconds};
     if (!g_state.sessionAnswers.empty()) {
         answer = g_state.sessionAnswers.front();
         g_state.sessionAnswers.pop_front();
     }
-    if (answer.button == 0) {
-        return 0;
-    }
-    g_state.askedSession = session;
-    if (answer.seconds >= timeoutSeconds) {
-        g_state.clockMilliseconds += std::uint64_t{timeoutSeconds} * 1000;
-        return kAnswerTimedOut;
-    }
-    g_state.clockMilliseconds += std::uint64_t{answer.seconds} * 1000;
-    return answer.button;
+    g_state.asked = g_state.asked || answer.button != 0;
+    const std::uint32_t seconds = std::min(answer.seconds, timeoutSeconds);
+    g_state.clockMilliseconds += std::uint64_t{seconds} * 1000;
+    return answer.button != 0 && seconds == timeoutSeconds ? kAnswerTimedOut : answer.button;
 }
 
 bool TellSessionUser(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
 {
-    if (!g_state.askedSession) {
-        return false;
+    if (g_state.asked) {
+        g_state.sessionBoxes.push_back({{text, title, flags, g_state.threadLocale}, 0, false});
     }
-    g_state.sessionBoxes.push_back(
-        {fake::Box{text, title, flags, g_state.threadLocale}, *g_state.askedSession, 0, false});
-    return true;
+    return g_state.asked;
 }
 
 std::uint64_t SteadyMilliseconds() { return g_state.clockMilliseconds; }

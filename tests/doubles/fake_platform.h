@@ -33,16 +33,14 @@ struct Box {
     std::uint32_t locale = 0;  // thread locale when shown
 };
 
-// One box shown in another session: waited for (asked) or not (told).
+// A box in the session of the person at the machine: waited for (asked) or not (told).
 struct SessionBox {
     Box box;
-    std::uint32_t session = 0;
     std::uint32_t timeoutSeconds = 0;
     bool waited = false;
 };
 
-// The person's answer to an asked box: a button after so many seconds, or 0 for
-// a box that could not be shown. An answer slower than the box's timeout times out.
+// An answer to an asked box after so many seconds; button 0: the box failed.
 struct SessionAnswer {
     int button = 0;
     std::uint32_t seconds = 0;
@@ -107,14 +105,13 @@ struct PlatformState {
     // The command line is made from these, quoted so that splitting gives them back.
     std::vector<std::u16string> arguments = {u"servicepack.exe"};
 
-    // Where no one sees the desktop: the session the platform would ask (none: no
-    // one there, or several to choose among), and what the person there does with
-    // each box asked, in order; with no answer left, boxes time out.
-    std::optional<std::uint32_t> sessionToAsk;
+    // Where no one sees the desktop: whether there is one person to ask, and their
+    // answers, in order (none left: the box times out). Told boxes follow an answer.
+    bool someoneToAsk = false;
     std::deque<SessionAnswer> sessionAnswers;
-    std::optional<std::uint32_t> askedSession;  // where told boxes go
-    std::vector<SessionBox> sessionBoxes;       // asked and told, in order
-    std::uint64_t clockMilliseconds = 0;        // moves only as answers take time
+    bool asked = false;
+    std::vector<SessionBox> sessionBoxes;
+    std::uint64_t clockMilliseconds = 0;  // moves only as answers take time
 };
 
 PlatformState& Platform();

@@ -98,41 +98,22 @@ TEST(CommandLine, HelpAnywhereOverridesEverythingElse)
 
 TEST(CommandLine, AskTakesItsMinutesAnywhereAndRefusesAnythingElse)
 {
-    struct Case {
-        std::vector<std::u16string> arguments;
-        bool bad;
-        unsigned minutes;
-        std::u16string extractPath;
-    };
-    const Case cases[] = {
-        {{}, false, 15, u""},
-        {{u"/ASK", u"30", u"/q"}, false, 30, u""},
-        {{u"/q", u"/ask", u"0"}, false, 0, u""},
-        {{u"/ask", u"0015"}, false, 15, u""},
-        {{u"/ask", u"1440"}, false, 1440, u""},
-        {{u"/e", u"/ask", u"5", u"out.msp"}, false, 5, u"out.msp"},  // never the path
-        {{u"/i", u"/ask", u"7"}, false, 7, u""},                     // counts after /i
-        {{u"/ask"}, true, 15, u""},
-        {{u"/ask", u"/q"}, true, 15, u""},
-        {{u"/ask", u"-1"}, true, 15, u""},
-        {{u"/ask", u"1441"}, true, 15, u""},
-        {{u"/ask", u"4294967296"}, true, 15, u""},
-        {{u"/ask", u"1.5"}, true, 15, u""},
-        {{u"/ask", u""}, true, 15, u""},
-        {{u"/ask", u"5", u"/ask", u"x"}, true, 5, u""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments.empty() ? "" : ToUtf8(c.arguments.back()));
-        const RunOptions o = Parse(c.arguments);
-        EXPECT_EQ(o.badCommandLine, c.bad);
-        EXPECT_EQ(o.askMinutes, c.minutes);
-        EXPECT_EQ(o.extractPath, c.extractPath);
-        if (c.bad) {  // nothing else runs
-            EXPECT_FALSE(o.install || o.extract || o.listProducts || o.exportPatchList);
-        }
+    const std::pair<std::vector<std::u16string>, unsigned> taken[] = {
+        {{}, 15}, {{u"/ASK", u"30", u"/q"}, 30}, {{u"/q", u"/ask", u"0"}, 0},
+        {{u"/ask", u"0015"}, 15}, {{u"/ask", u"1440"}, 1440}, {{u"/i", u"/ask", u"7"}, 7}};
+    for (const auto& [arguments, minutes] : taken) {
+        EXPECT_EQ(Parse(arguments).askMinutes, minutes);
+        EXPECT_FALSE(Parse(arguments).badCommandLine);
     }
-    // Help still wins.
-    EXPECT_TRUE(Parse({u"/ask", u"/?"}).help);
+    EXPECT_EQ(Parse({u"/e", u"/ask", u"5", u"out.msp"}).extractPath, u"out.msp");
+    // Without a whole number of minutes up to a day, nothing runs.
+    for (const char16_t* after : {u"", u"/q", u"-1", u"1441", u"4294967296", u"1.5", u"x"}) {
+        const RunOptions o = Parse({u"/q", u"/ask", after});
+        EXPECT_TRUE(o.badCommandLine) << ToUtf8(after);
+        EXPECT_FALSE(o.install || o.extract || o.listProducts || o.exportPatchList);
+    }
+    EXPECT_TRUE(Parse({u"/ask"}).badCommandLine);
+    EXPECT_TRUE(Parse({u"/ask", u"/?"}).help);  // help still wins
 }
 
 TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
