@@ -447,29 +447,4 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
     EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
 }
 
-// Unseen, the person asked in their session learns there how the run ended, by a
-// box the run does not wait for.
-TEST_F(DriverTest, PersonAskedInTheirSessionLearnsHowTheRunEnded)
-{
-    for (const auto& [answer, exitCode, closing] :
-         {std::tuple{kAnswerCancel, 1602u, kFailed + u"1602"},
-          std::tuple{platform::kAnswerTimedOut, 1602u, kFailed + u"1602"},
-          std::tuple{kAnswerRetry, 0u, kInstalled}}) {
-        SCOPED_TRACE(answer);
-        SetUp();
-        os.desktopVisible = false;
-        os.someoneToAsk = true;
-        os.sessionAnswers = {{answer, 30}};
-        AddProduct(u"{A}", u"Alpha");
-        os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
-        // plrx.exe runs at the first look only: Retry goes on to install.
-        os.beforeSnapshot = [](int n) { fake::Platform().processes->resize(n == 1 ? 1 : 0); };
-        EXPECT_EQ(RunInstall(), exitCode);
-        ASSERT_EQ(os.sessionBoxes.size(), 2u);
-        EXPECT_FALSE(os.sessionBoxes[1].waited);
-        EXPECT_EQ(os.sessionBoxes[1].box.text, closing);
-        ExpectPatchDeleted();
-    }
-}
-
 }  // namespace

@@ -4,19 +4,16 @@
 
 namespace {
 
-using platform::ChooseSessionToAsk;
 using platform::kNoConsoleSession;
-using platform::SessionState;
 
 TEST(SessionChoice, TheConsoleUserElseTheOneSignedInUserElseNoOne)
 {
     struct Case {
         const char* name;
         std::uint32_t console;
-        std::vector<SessionState> sessions;
+        std::vector<platform::SessionState> sessions;  // id, someone signed in
         std::optional<std::uint32_t> chosen;
-    };
-    const Case cases[] = {
+    } const cases[] = {
         {"console user", 1, {{0, false}, {1, true}}, 1},
         {"console user before a remote one", 2, {{1, true}, {2, true}}, 2},
         {"sign-in screen on the console, one remote user", 1, {{1, false}, {3, true}}, 3},
@@ -28,7 +25,7 @@ TEST(SessionChoice, TheConsoleUserElseTheOneSignedInUserElseNoOne)
         {"no list", 1, {}, {}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ChooseSessionToAsk(c.console, c.sessions), c.chosen) << c.name;
+        EXPECT_EQ(platform::ChooseSessionToAsk(c.console, c.sessions), c.chosen) << c.name;
     }
 }
 
