@@ -2,6 +2,7 @@
 #include "platform/win32_edge.h"
 #include <wtsapi32.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/platform.h"

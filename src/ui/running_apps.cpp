@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "common/run_state.h"
-
 #include "platform/platform.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
