@@ -13,13 +13,16 @@ namespace {
 
 // wtsapi32 is loaded only when someone must be asked, as user32 is: a run that
 // asks no one never maps it.
+FARPROC WtsProcedure(const char* name)
+{
+    static const Library wtsapi32 = LoadSystemLibrary(u"wtsapi32.dll");
+    return wtsapi32 ? ::GetProcAddress(static_cast<HMODULE>(wtsapi32.Get()), name) : nullptr;
+}
+
 template <typename Function>
 Function* WtsEntry(const char* name)
 {
-    static const Library wtsapi32 = LoadSystemLibrary(u"wtsapi32.dll");
-    FARPROC address =
-        wtsapi32 ? ::GetProcAddress(static_cast<HMODULE>(wtsapi32.Get()), name) : nullptr;
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(WtsProcedure(name)));
 }
 
 constexpr DWORD kEnumerationVersion = 1;
@@ -61,15 +64,13 @@ int Send(DWORD session, const std::u16string& text, const std::u16string& title,
     if (send == nullptr) {
         return 0;
     }
-    // The lengths are in bytes, without the terminator.
-    std::u16string titleCopy = title;
-    std::u16string textCopy = text;
+    // Both texts are only read, whatever the declaration says; their lengths are
+    // in bytes, without the terminator.
     DWORD response = 0;
-    const BOOL sent = send(WTS_CURRENT_SERVER_HANDLE, session,
-                           reinterpret_cast<LPWSTR>(titleCopy.data()),
-                           static_cast<DWORD>(titleCopy.size() * sizeof(char16_t)),
-                           reinterpret_cast<LPWSTR>(textCopy.data()),
-                           static_cast<DWORD>(textCopy.size() * sizeof(char16_t)), flags,
+    const BOOL sent = send(WTS_CURRENT_SERVER_HANDLE, session, const_cast<LPWSTR>(Wide(title)),
+                           static_cast<DWORD>(title.size() * sizeof(char16_t)),
+                           const_cast<LPWSTR>(Wide(text)),
+                           static_cast<DWORD>(text.size() * sizeof(char16_t)), flags,
                            timeoutSeconds, &response, wait);
     return sent ? static_cast<int>(response) : 0;
 }
