@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "common/text.h"
 #include "platform/platform.h"
@@ -10,6 +11,10 @@ namespace {
 constexpr char16_t kHelpSwitch[] = u"/?";
 constexpr char16_t kExitCodeSwitch[] = u"/exitcode";
 constexpr char16_t kLogSwitch[] = u"/log";
+
+constexpr char16_t kAskSwitch[] = u"/ask";
+// A day: longer than any deployment tool waits for an installer.
+constexpr unsigned kLongestAskMinutes = 1440;
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -27,6 +32,44 @@ void TakeOutLog(std::vector<std::u16string>& arguments, RunOptions& options)
         options.logPath = i + 1 < arguments.size() ? std::move(arguments[++i]) : u"";
     }
     arguments = std::move(kept);
+}
+
+// Decimal digits only, at most kLongestAskMinutes.
+bool ParseMinutes(const std::u16string& text, unsigned& minutes)
+{
+    if (text.empty()) {
+        return false;
+    }
+    unsigned value = 0;
+    for (const char16_t c : text) {
+        if (c < u'0' || c > u'9') {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned>(c - u'0');
+        if (value > kLongestAskMinutes) {
+            return false;
+        }
+    }
+    minutes = value;
+    return true;
+}
+
+// Takes every /ask and the number after it out of the arguments, as /exitcode is
+// taken out: a deployment tool adds it to any command line. One without a valid
+// number marks the command line as bad rather than asking for some other time.
+void TakeOutAsk(std::vector<std::u16string>& arguments, RunOptions& options)
+{
+    for (std::size_t i = 1; i < arguments.size();) {
+        if (!EqualsAsciiIgnoringCase(arguments[i], kAskSwitch)) {
+            ++i;
+            continue;
+        }
+        const bool valued =
+            i + 1 < arguments.size() && ParseMinutes(arguments[i + 1], options.askMinutes);
+        options.badCommandLine = options.badCommandLine || !valued;
+        const auto at = arguments.begin() + static_cast<std::ptrdiff_t>(i);
+        arguments.erase(at, at + (valued ? 2 : 1));
+    }
 }
 
 }  // namespace
@@ -128,6 +171,7 @@ bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options)
     });
     options.exitCode = kept != arguments.end();
     arguments.erase(kept, arguments.end());
+    TakeOutAsk(arguments, options);
     // Someone asking for help must not start an installation, wherever the
     // switch stands, even where /e or /p would take it for a path.
     for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -136,6 +180,10 @@ bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options)
             options.help = true;
             return true;
         }
+    }
+    if (options.badCommandLine) {
+        options.install = false;  // shown message 309, nothing else is done
+        return true;
     }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::u16string& argument = arguments[i];

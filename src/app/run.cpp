@@ -12,6 +12,13 @@
 #include "ui/message_ids.h"
 #include "ui/messages.h"
 
+namespace {
+
+// The outcome of a command line that is refused.
+constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
+
+}  // namespace
+
 void ShowProductList()
 {
     if (!platform::IsDesktopVisible()) {
@@ -41,6 +48,9 @@ int RunServicePack(void* module)
     std::uint32_t outcome = 0;
     if (options.help) {
         ShowMessage(msg::kHelp);
+    } else if (options.badCommandLine) {
+        ShowMessage(msg::kBadCommandLine);
+        outcome = kErrorInvalidCommandLine;
     } else if (options.install) {
         outcome = RunInstall();
     } else {

@@ -2,6 +2,9 @@
 
 #include <string>
 
+// Inside the time deployment tools give an installer.
+inline constexpr unsigned kDefaultAskMinutes = 15;
+
 // What the command line asked for; filled once by ParseCommandLine.
 struct RunOptions {
     bool quiet = false;
@@ -15,6 +18,10 @@ struct RunOptions {
     bool exitCode = false;  // return the outcome as the exit code, not always 0
     bool log = false;       // append a record of the run to logPath
     std::u16string logPath;  // empty: servicepack.log in the temporary folder
+    // Where no one sees the desktop: how long all asking of the person at the
+    // machine to close the watched applications may take together (/ask).
+    unsigned askMinutes = kDefaultAskMinutes;
+    bool badCommandLine = false;  // a switch without the value it needs
 };
 
 // Process-wide state of the run, kept down here so that every folder that

@@ -275,7 +275,8 @@ struct LocalTime {
     int offsetMinutes = 0;  // local time minus UTC
 };
 LocalTime CurrentLocalTime();
-// Milliseconds since some fixed moment, for durations.
+// Milliseconds on a clock that only moves forward (GetTickCount64), for durations;
+// also asked, without a record, for the time left to ask the person at the machine.
 std::uint64_t TickCount();
 std::uint32_t ProcessId();
 // The session the process runs in; false when it cannot be told.
@@ -290,5 +291,26 @@ bool Account(std::u16string& name, std::u16string& sid);
 std::u16string ErrorText(std::uint32_t error);
 // The locale name of a language ("de-DE"); empty when unknown.
 std::u16string LanguageName(std::uint16_t language);
+
+// ---- the person at the machine, where no one sees this desktop ------------
+// Started by a service, the process's own boxes reach no one. These show a box
+// in the session of the person at the machine instead: the console session when
+// someone is signed in there, else the one session someone is signed in to (a
+// single remote one). Several such sessions (a shared server, where the program
+// does not choose among users) or none: there is no one to ask.
+
+// The answer of a box whose time ran out (IDTIMEOUT).
+inline constexpr int kAnswerTimedOut = 32000;
+
+// Shows the box to that person and waits at most timeoutSeconds (at least 1) for
+// the answer: the button chosen, kAnswerTimedOut, or 0 when there is no one to
+// ask or the box could not be shown. The session asked is kept for TellSessionUser.
+int AskSessionUser(const std::u16string& text, const std::u16string& title,
+                   std::uint32_t flags, std::uint32_t timeoutSeconds);
+
+// Shows the box in the session last asked and returns at once, without waiting for
+// it; false when no one was asked in this run or the box could not be shown.
+bool TellSessionUser(const std::u16string& text, const std::u16string& title,
+                     std::uint32_t flags);
 
 }  // namespace platform

@@ -284,16 +284,30 @@ void ApplicationsNotChecked()
     Write(u"running applications: not checked, nothing to patch");
 }
 
-void ApplicationRunning(const std::u16string& exeName, bool retry)
+void ApplicationRunning(const std::u16string& exeName, bool seen, Answer answer)
 {
-    Say({u"running application ", exeName, u": the user was asked to close it and ",
-         retry ? u"chose Retry" : u"gave up (Cancel, or the box could not be shown)"});
-}
-
-void ApplicationRunningUnseen(const std::u16string& exeName)
-{
-    Say({u"running application ", exeName,
-         u": no one could be asked (no one sees the desktop): the run ends as if cancelled"});
+    const std::u16string_view who =
+        seen ? u"the user was asked to close it"
+             : u"the person at the machine was asked in their session";
+    switch (answer) {
+    case Answer::Retry:
+        Say({u"running application ", exeName, u": ", who, u" and chose Retry"});
+        return;
+    case Answer::Cancel:
+        Say({u"running application ", exeName, u": ", who, u" and chose Cancel"});
+        return;
+    case Answer::TimedOut:
+        Say({u"running application ", exeName, u": ", who,
+             u" and did not answer within the time /ask allows: the run ends as if cancelled"});
+        return;
+    case Answer::NoBox:
+        Say({u"running application ", exeName,
+             seen ? u": the box asking to close it could not be shown: the run ends as if cancelled"
+                  : u": no one could be asked (no one sees this desktop, and no single signed-in "
+                    u"session could be reached, or no time of /ask was left): the run ends as if "
+                    u"cancelled"});
+        return;
+    }
 }
 
 void ApplicationsChecked(bool allClosed)
@@ -330,6 +344,15 @@ void MessageShown(unsigned id, const std::u16string& text)
         return;
     }
     Say({u"message ", Decimal(id), u" shown: ", text});
+}
+
+void MessageToldInSession(unsigned id, const std::u16string& text)
+{
+    if (!IsOpen()) {
+        return;
+    }
+    Say({u"message ", Decimal(id), u" shown, without waiting, in the session of the person "
+         u"asked: ", text});
 }
 
 void MessageSuppressed(unsigned id, bool quiet)

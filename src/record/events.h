@@ -51,11 +51,16 @@ void UpToDate(const Product& product, const std::u16string& upToDate);
 // ---- the running applications ---------------------------------------------
 
 void ApplicationsNotChecked();
-// A watched application runs and the user chose Retry, or gave up (Cancel, or a
-// box that could not be shown).
-void ApplicationRunning(const std::u16string& exeName, bool retry);
-// A watched application runs and no one can see a box.
-void ApplicationRunningUnseen(const std::u16string& exeName);
+// How the user answered the box asking to close a running application.
+enum class Answer {
+    Retry,
+    Cancel,
+    TimedOut,  // the time /ask allows ran out
+    NoBox,     // no box could be shown, or (unseen) there was no one to ask
+};
+// A watched application runs and the user was asked: on this desktop (seen), or
+// in the session of the person at the machine.
+void ApplicationRunning(const std::u16string& exeName, bool seen, Answer answer);
 void ApplicationsChecked(bool allClosed);
 
 // ---- installations ----------------------------------------------------------
@@ -87,6 +92,8 @@ void StepFailed(Step step, std::uint32_t error);
 // A message box, and its text; or why none was shown.
 void MessageShown(unsigned id, const std::u16string& text);
 void MessageSuppressed(unsigned id, bool quiet);
+// Sent to the session of the person asked to close an application, not waited for.
+void MessageToldInSession(unsigned id, const std::u16string& text);
 
 // The closing line: the outcome, the exit code returned and what it tells a
 // deployment tool, the total time. Closes the record.

@@ -200,9 +200,8 @@ int LoadMessageString(unsigned id, std::u16string& text, int capacity)
 
 int ShowMessage(unsigned messageId, unsigned addedId)
 {
-    // A box no one can see would never be answered: the run would hang.
-    if (ProcessRunOptions().quiet || !platform::IsDesktopVisible()) {
-        record::MessageSuppressed(messageId, ProcessRunOptions().quiet);
+    if (ProcessRunOptions().quiet) {
+        record::MessageSuppressed(messageId, true);
         return kAnswerNo;
     }
     // Read before anything else can overwrite the caller's error.
@@ -222,6 +221,18 @@ int ShowMessage(unsigned messageId, unsigned addedId)
 
     std::u16string title;
     LoadMessageString(layout.title, title, kMessageCapacity);
+    // A box no one can see would never be answered: the run would hang. The person
+    // at the machine, if asked to close an application, learns how the run ended
+    // from a box the run does not wait for.
+    if (!platform::IsDesktopVisible()) {
+        const bool told = platform::TellSessionUser(text, title, layout.flags);
+        if (told) {
+            record::MessageToldInSession(messageId, text);
+        } else {
+            record::MessageSuppressed(messageId, false);
+        }
+        return kAnswerNo;
+    }
     record::MessageShown(messageId, text);
     return platform::MessageBox(text, title, layout.flags);
 }

@@ -7,6 +7,7 @@
 int LoadMessageString(unsigned id, std::u16string& text, int capacity);
 
 // Shows the box for messageId and returns the answer; 7 in quiet mode and
-// when no one could see the box. A nonzero addedId appends that text after a
-// blank line.
+// when no one could see the box (then it goes, unwaited for, to the person at
+// the machine who was asked to close an application, if any). A nonzero addedId
+// appends that text after a blank line.
 int ShowMessage(unsigned messageId, unsigned addedId = 0);

@@ -709,6 +709,34 @@ int MessageBox(const std::u16string& text, const std::u16string& title, std::uin
     return answer;
 }
 
+int AskSessionUser(const std::u16string& text, const std::u16string& title, std::uint32_t flags,
+                   std::uint32_t timeoutSeconds)
+{
+    if (!g_state.someoneToAsk) {
+        return 0;
+    }
+    g_state.sessionBoxes.push_back(
+        {{text, title, flags, g_state.threadLocale}, timeoutSeconds, true});
+    fake::SessionAnswer answer{kAnswerTimedOut, timeoutSeconds};
+    if (!g_state.sessionAnswers.empty()) {
+        answer = g_state.sessionAnswers.front();
+        g_state.sessionAnswers.pop_front();
+    }
+    g_state.asked = g_state.asked || answer.button != 0;
+    const std::uint32_t seconds = std::min(answer.seconds, timeoutSeconds);
+    g_state.tickCount += std::uint64_t{seconds} * 1000;
+    return answer.button != 0 && seconds == timeoutSeconds ? kAnswerTimedOut : answer.button;
+}
+
+bool TellSessionUser(const std::u16string& text, const std::u16string& title, std::uint32_t flags)
+{
+    if (g_state.asked) {
+        g_state.sessionBoxes.push_back({{text, title, flags, g_state.threadLocale}, 0, false});
+    }
+    return g_state.asked;
+}
+
+
 std::u16string CommandLine()
 {
     std::u16string line;

@@ -33,6 +33,19 @@ struct Box {
     std::uint32_t locale = 0;  // thread locale when shown
 };
 
+// A box in the session of the person at the machine: waited for (asked) or not (told).
+struct SessionBox {
+    Box box;
+    std::uint32_t timeoutSeconds = 0;
+    bool waited = false;
+};
+
+// An answer to an asked box after so many seconds; button 0: the box failed.
+struct SessionAnswer {
+    int button = 0;
+    std::uint32_t seconds = 0;
+};
+
 struct PlatformState {
     void* module = nullptr;
     std::vector<Resource> resources;
@@ -125,6 +138,12 @@ struct PlatformState {
     std::u16string accountName = u"WORK\\admin";
     std::u16string accountSid = u"S-1-5-21-7-8-9-1001";
     int recordQueries = 0;  // calls of the record's own functions above
+    // Where no one sees the desktop: whether there is one person to ask, and their
+    // answers, in order (none left: the box times out). Told boxes follow an answer.
+    bool someoneToAsk = false;
+    std::deque<SessionAnswer> sessionAnswers;
+    bool asked = false;
+    std::vector<SessionBox> sessionBoxes;
 };
 
 PlatformState& Platform();

@@ -9,8 +9,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
-from harness import (BUILD_DIR, MB_ERROR, MB_INFORMATION, MB_RETRY_CANCEL_ERROR,  # noqa: E402
-                     SERVICEPACK, SOURCE_DIR, Xvfb, listing, winpath)
+from harness import (BUILD_DIR, LAUNCH, MB_ERROR, MB_INFORMATION,  # noqa: E402
+                     MB_RETRY_CANCEL_ERROR, SERVICEPACK, SOURCE_DIR, Xvfb, listing, winpath)
 
 sys.path.insert(0, str(SOURCE_DIR / "demo"))
 import make_patch  # noqa: E402
@@ -106,11 +106,28 @@ class Unattended(WatchedAppTestCase):
 
     def test_no_box_no_wait_and_the_outcome_as_exit_code(self):
         plotrix = self.start_watched()
-        tmp, started = self.scratch("tmp_running"), time.time()
-        code, result = self.prefix.launched(SERVICEPACK, "/q", "/exitcode", unseen=True, tmp=tmp)
-        self.assertEqual((code, result.boxes), (1602, []))   # as if Cancel had been chosen
-        self.assertLess(time.time() - started, 30)
-        self.assertNothingInstalled(tmp)
+        # The person at the machine would be asked, for up to the /ask minutes; under
+        # Wine no session has anyone signed in (and WTSSendMessageW always fails), so
+        # the run ends as if Cancel had been chosen, within seconds.
+        for args in (["/q"], [], ["/ask", "60"]):
+            with self.subTest(args=args):
+                tmp = self.scratch("tmp_running" + "".join(a.strip("/") for a in args))
+                started = time.monotonic()
+                code, result = self.prefix.launched(SERVICEPACK, *args, "/exitcode",
+                                                    unseen=True, tmp=tmp)
+                seconds = time.monotonic() - started
+                print(f"unseen, plrx.exe running, {args}: 1602 after {seconds:.1f} s",
+                      file=sys.stderr)
+                self.assertEqual((code, result.boxes), (1602, []))
+                self.assertLess(seconds, 30)
+                self.assertNothingInstalled(tmp)
+        # The session list was asked for, of the system's wtsapi32, loaded only for that.
+        for args, asked in ((["/q"], True), (["/ask", "0"], False)):
+            run = self.prefix._wine(LAUNCH, "/unseen", "60", winpath(SERVICEPACK), *args,
+                                    debug="-all,fixme+wtsapi,+loaddll")
+            trace = run.stderr.decode(errors="replace")
+            self.assertEqual("WTSEnumerateSessionsW" in trace, asked)
+            self.assertEqual(r'Loaded L"C:\\windows\\system32\\wtsapi32.dll"' in trace, asked)
         self.end(plotrix)
 
         tmp = self.scratch("tmp")

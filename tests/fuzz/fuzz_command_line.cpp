@@ -10,5 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RunOptions options;
     fuzz::Require(ParseArguments(arguments, options));
     fuzz::Require(!(options.install && (options.extract || options.listProducts)));
+    // A refused command line runs nothing; the asking time stays within a day.
+    fuzz::Require(!(options.badCommandLine && options.install) && options.askMinutes <= 1440);
     return 0;
 }

@@ -122,6 +122,26 @@ TEST(CommandLine, HelpAnywhereOverridesEverythingElse)
     EXPECT_FALSE(Parse({u"-?"}).help);
 }
 
+TEST(CommandLine, AskTakesItsMinutesAnywhereAndRefusesAnythingElse)
+{
+    const std::pair<std::vector<std::u16string>, unsigned> taken[] = {
+        {{}, 15}, {{u"/ASK", u"30", u"/q"}, 30}, {{u"/q", u"/ask", u"0"}, 0},
+        {{u"/ask", u"0015"}, 15}, {{u"/ask", u"1440"}, 1440}, {{u"/i", u"/ask", u"7"}, 7}};
+    for (const auto& [arguments, minutes] : taken) {
+        EXPECT_EQ(Parse(arguments).askMinutes, minutes);
+        EXPECT_FALSE(Parse(arguments).badCommandLine);
+    }
+    EXPECT_EQ(Parse({u"/e", u"/ask", u"5", u"out.msp"}).extractPath, u"out.msp");
+    // Without a whole number of minutes up to a day, nothing runs.
+    for (const char16_t* after : {u"", u"/q", u"-1", u"1441", u"4294967296", u"1.5", u"x"}) {
+        const RunOptions o = Parse({u"/q", u"/ask", after});
+        EXPECT_TRUE(o.badCommandLine) << ToUtf8(after);
+        EXPECT_FALSE(o.install || o.extract || o.listProducts || o.exportPatchList);
+    }
+    EXPECT_TRUE(Parse({u"/ask"}).badCommandLine);
+    EXPECT_TRUE(Parse({u"/ask", u"/?"}).help);  // help still wins
+}
+
 TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
 {
     fake::ResetPlatform();

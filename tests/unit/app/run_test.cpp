@@ -154,6 +154,7 @@ TEST_F(RunTest, ExitCodeSwitchAnywhereReturnsTheOutcome)
         {{u"/e", u"C:\\Work\\out.msp", u"/p", u"C:\\Missing\\list.txt", u"/exitcode"}, 3},
         {{u"/i", u"/exitcode"}, 0},
         {{u"/?", u"/exitcode"}, 0},
+        {{u"/exitcode", u"/ask", u"soon"}, 1639},  // refused: nothing installed
     };
     for (const auto& [arguments, exitCode] : cases) {
         SCOPED_TRACE(ToUtf8(arguments[0]));

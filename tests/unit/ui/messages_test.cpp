@@ -321,4 +321,28 @@ TEST_F(Messages, UnknownIdShowsItsTextAsAnErrorWithoutInserts)
     EXPECT_EQ(boxes[1].flags, kErrorBoxFlags);
 }
 
+// Unseen, the closing messages go, unwaited for, to the person who was asked to
+// close an application; with /q, or when no one was asked, nowhere.
+TEST_F(Messages, UnseenMessagesReachOnlyThePersonAskedAndNeverWait)
+{
+    for (const auto& [asked, quiet] : {std::pair{true, false}, {false, false}, {true, true}}) {
+        SetUp();
+        LoadShippedTable("en-US.rc");
+        fake::Platform().desktopVisible = false;
+        fake::Platform().asked = asked;
+        ProcessRunOptions().quiet = quiet;
+        EXPECT_EQ(ShowMessage(msg::kInstalled, msg::kRestartNeeded), kAnswerNo);
+        EXPECT_TRUE(fake::Platform().boxes.empty());
+        const auto& told = fake::Platform().sessionBoxes;
+        ASSERT_EQ(told.size(), asked && !quiet ? 1u : 0u);
+        if (!told.empty()) {
+            EXPECT_FALSE(told[0].waited);
+            EXPECT_EQ(told[0].box.text,
+                      FormatInserts(Load(msg::kInstalled), {kPackage}, kComposedCapacity) +
+                          u"\n\n" + Load(msg::kRestartNeeded));
+            EXPECT_EQ(told[0].box.flags, kInformationBoxFlags);
+        }
+    }
+}
+
 }  // namespace

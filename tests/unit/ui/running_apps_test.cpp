@@ -171,11 +171,11 @@ TEST_F(RunningApps, RecordSaysWhoWasAskedAndWhatTheyAnswered)
     const Case cases[] = {
         {true, {kAnswerRetry, kAnswerCancel},
          {plotrix + "the user was asked to close it and chose Retry",
-          plotrix + "the user was asked to close it and gave up (Cancel, or the box could not be "
-                    "shown)",
+          plotrix + "the user was asked to close it and chose Cancel",
           "running applications: one was left open, nothing is installed"}},
-        {false, {}, {plotrix + "no one could be asked (no one sees the desktop): the run ends as "
-                               "if cancelled"}},
+        {false, {}, {plotrix + "no one could be asked (no one sees this desktop, and no single "
+                               "signed-in session could be reached, or no time of /ask was left): "
+                               "the run ends as if cancelled"}},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -185,6 +185,58 @@ TEST_F(RunningApps, RecordSaysWhoWasAskedAndWhatTheyAnswered)
         Answer(c.answers);
         EXPECT_FALSE(CheckRunningApplications());
         EXPECT_EQ(RecordEvents(record), c.events);
+    }
+}
+
+// Unseen (as under a service), the person at the machine is asked in their
+// session, all boxes together within the /ask minutes.
+TEST_F(RunningApps, UnseenAsksThePersonAtTheMachineWithinTheTimeLeft)
+{
+    using Answers = std::vector<fake::SessionAnswer>;
+    const std::vector<std::u16string> both = {u"plrx.exe", u"modelara.exe"};
+    struct Case {
+        const char* name;
+        Answers answers;  // none left: the box times out
+        std::vector<std::uint32_t> timeouts;  // of the boxes asked, in seconds
+        unsigned minutes = 15;
+        std::uint64_t lookMilliseconds = 0;  // the time each look at the processes takes
+        bool someone = true;
+    };
+    const Case cases[] = {
+        {"no answer in time, nothing more asked", {}, {900}},
+        {"box not shown", Answers{{0, 0}}, {900}},
+        {"each box gets what is left", Answers{{kAnswerRetry, 60}, {kAnswerRetry, 100}},
+         {900, 840, 740}},
+        {"the last second", Answers{{kAnswerRetry, 899}}, {900, 1}},
+        {"looking counts too; under a second left asks no more", Answers{{kAnswerRetry, 899}},
+         {900}, 15, 600},
+        {"cancel goes on with the next application", Answers{{kAnswerCancel, 10}}, {900, 890}},
+        {"/ask 5", {}, {300}, 5},
+        {"/ask 0 never asks", {}, {}, 0},
+        {"no one to ask", {}, {}, 15, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        fake::PlatformState& os = fake::Platform();
+        os.desktopVisible = false;
+        os.someoneToAsk = c.someone;
+        os.sessionAnswers = {c.answers.begin(), c.answers.end()};
+        ProcessRunOptions().askMinutes = c.minutes;
+        Run(both);
+        os.beforeSnapshot = [&c](int) { fake::Platform().tickCount += c.lookMilliseconds; };
+        EXPECT_FALSE(CheckRunningApplications());
+        EXPECT_TRUE(Boxes().empty());  // never a box on the unseen desktop
+        std::vector<std::uint32_t> timeouts;
+        for (const fake::SessionBox& asked : os.sessionBoxes) {
+            timeouts.push_back(asked.timeoutSeconds);
+            EXPECT_EQ(asked.box.flags, kRetryCancelBoxFlags);
+        }
+        EXPECT_EQ(timeouts, c.timeouts);
+        if (!os.sessionBoxes.empty()) {
+            EXPECT_EQ(os.sessionBoxes[0].box.text, kPlotrixText);
+            EXPECT_EQ(os.sessionBoxes[0].box.title, u"Installation Error");
+        }
     }
 }
 
