@@ -15,3 +15,7 @@ bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16str
 // The install context whose instance of the product the installer acts on for the
 // current user; the machine when none can be found.
 std::uint32_t GetProductContext(const std::u16string& productCode);
+
+// GetProductContext keeps what it learns of the installed instances for the rest of
+// the run; this forgets it, so that a new run asks the installer again.
+void ForgetInstalledInstances();

@@ -4,6 +4,7 @@
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "payload/extract.h"
+#include "targets/product_info.h"
 #include "targets/target_product.h"
 
 namespace fake {
@@ -16,6 +17,7 @@ void ResetProcess()
     ProcessRunOptions() = RunOptions{};
     ProcessTargetList().Clear();
     CurrentProductName().clear();
+    ForgetInstalledInstances();
 }
 
 }  // namespace fake
