@@ -55,9 +55,8 @@ std::u16string PackageProperty(installer::MsiHandle package, const std::u16strin
 // Contexts of installed instances, by product code in ASCII capitals.
 using InstanceContexts = std::map<std::u16string, std::uint32_t>;
 
-// Every instance of every product, walked at most once a run, where asking for the
-// product alone finds nothing (Wine): walked again for each product, the walks would
-// grow with the square of the products installed.
+// Every instance of every product, walked at most once a run: walked again for each
+// product, the walks would grow with the square of the products installed.
 struct InstanceWalk {
     bool done = false;
     InstanceContexts found;
@@ -118,17 +117,21 @@ std::u16string GetProductPackage(const std::u16string& productCode)
 
 std::uint32_t GetProductContext(const std::u16string& productCode)
 {
-    // Asked for the product alone, as Windows answers it; only where that finds
-    // nothing (Wine) does the walk over every instance answer.
-    InstanceContexts own;
-    Enumerate(productCode, own);
-    std::uint32_t found = ContextsOf(own, productCode);
-    if (found == 0) {
-        InstanceWalk& walk = RunInstanceWalk();
-        if (!walk.done) {
+    // Asked for the product alone, as Windows answers it. Where that finds nothing
+    // (Wine) every instance is walked, and the walk, which lists all that asking by
+    // code could find, answers for the rest of the run.
+    InstanceWalk& walk = RunInstanceWalk();
+    std::uint32_t found = 0;
+    if (!walk.done) {
+        InstanceContexts own;
+        Enumerate(productCode, own);
+        found = ContextsOf(own, productCode);
+        if (found == 0) {
             Enumerate(u"", walk.found);
             walk.done = true;
         }
+    }
+    if (walk.done) {
         found = ContextsOf(walk.found, productCode);
     }
     for (const std::uint32_t candidate : kContextPrecedence) {
