@@ -112,6 +112,12 @@ make_base() {
     WINEPREFIX=$base wineserver -w
 }
 
+# The distinct states of the patch on the products $2 (one string) in the prefix $1.
+patch_states() {
+    # shellcheck disable=SC2086  # one argument per product code
+    WINEPREFIX=$1 wine "$demo/patchstate.exe" "$patch_code" $2 | tr -d '\r' | sort -u
+}
+
 # One timed run on a fresh copy of the prefix $1, whose products $2 (one string)
 # lack the patch before and have it after; prints seconds. Binaries are
 # hard-linked, everything Wine may rewrite (registry, installer cache) copied.
@@ -121,14 +127,14 @@ timed_install() {
     rm -rf "$copy"
     cp -al "$base" "$copy"
     find "$copy" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.drv' ! -iname '*.sys' \
-        ! -iname '*.nls' ! -iname '*.ttf' -exec sh -c 'for f; do cp --preserve=all "$f" "$f.x" && mv "$f.x" "$f"; done' _ {} +
+        ! -iname '*.nls' ! -iname '*.ttf' \
+        -exec sh -c 'for f; do cp --preserve=all "$f" "$f.x" && mv "$f.x" "$f"; done' _ {} +
     WINEPREFIX=$copy wineserver -p >/dev/null 2>&1
-    # shellcheck disable=SC2086  # one argument per product code
-    state=$(WINEPREFIX=$copy wine "$demo/patchstate.exe" "$patch_code" $codes | tr -d '\r' | sort -u)
-    [ "$state" = 1647 ] || { echo "patch state before $* is not 1647 on every product: $state" >&2; exit 1; }
+    state=$(patch_states "$copy" "$codes")
+    [ "$state" = 1647 ] || { echo "patch registered before $*: $state" >&2; exit 1; }
+    sync  # the copy's writes are not left to be flushed while the clock runs
     WINEPREFIX=$copy /usr/bin/time -f "%e" -o "$bench/t.txt" "$@" >/dev/null 2>&1
-    # shellcheck disable=SC2086
-    state=$(WINEPREFIX=$copy wine "$demo/patchstate.exe" "$patch_code" $codes | tr -d '\r' | sort -u)
+    state=$(patch_states "$copy" "$codes")
     [ "$state" = 0 ] || { echo "patch not registered on every product after $*: $state" >&2; exit 1; }
     WINEPREFIX=$copy wineserver -k || true
     cat "$bench/t.txt"
@@ -254,4 +260,5 @@ for count in "${counts[@]}"; do
 done
 per_product() { awk -v a="$1" -v b="$2" -v n="$3" 'BEGIN{printf "%.0f", (b - a) * 1000 / n}'; }
 extra=$((most - first))
-echo "    each further product: $(per_product "$o_first" "$o" "$extra") ms vs $(per_product "$t_first" "$t" "$extra") ms  (goal at $most: <= 1.2x), load $(load)"
+echo "    each further product: $(per_product "$o_first" "$o" "$extra") ms vs" \
+    "$(per_product "$t_first" "$t" "$extra") ms  (goal at $most: <= 1.2x), load $(load)"

@@ -144,7 +144,8 @@ TEST_F(ProductInfoTest, InstancesAreWalkedOnceARunWhereAskingByCodeFindsNothing)
         SCOPED_TRACE(wine ? "Wine" : "Windows");
         SetUp();
         msi.filteredEnumFindsNothing = wine;
-        msi.products[other].contexts = installer::kContextMachine | installer::kContextUserUnmanaged;
+        msi.products[other].contexts =
+            installer::kContextMachine | installer::kContextUserUnmanaged;
         msi.products[managed].contexts = installer::kContextUserManaged;
         msi.products[u"{not listed}"].contexts = installer::kContextMachine;
         const std::size_t instances = 5;
