@@ -6,7 +6,7 @@
 #  (c) the executable's size over its payload;
 #  (d) a quiet install of the demo patch on the demo products against
 #      `wine msiexec /p` of the same patch, each from the same starting prefix
-#      (a fresh copy per run), median of INSTALL_RUNS (3);
+#      (a fresh hard-linked copy per run), median of INSTALL_RUNS (3);
 #  (e) the same on 1, 8 and 32 (SCALE_COUNTS) installed targets of one generated
 #      patch, the two alternating, median of INSTALL_RUNS each, and the cost of
 #      each further product.
