@@ -1,8 +1,8 @@
 #include "targets/product_info.h"
 
 #include <cstdint>
+#include <map>
 
-#include "common/text.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
 #include "record/events.h"
@@ -55,6 +55,51 @@ std::u16string PackageProperty(installer::MsiHandle package, const std::u16strin
     return TextOf(buffer);
 }
 
+// Contexts of installed instances, by product code in ASCII capitals.
+using InstanceContexts = std::map<std::u16string, std::uint32_t>;
+
+// Every instance of every product, walked at most once a run: walked again for each
+// product, the walks would grow with the square of the products installed.
+struct InstanceWalk {
+    bool done = false;
+    InstanceContexts found;
+};
+
+InstanceWalk& RunInstanceWalk()
+{
+    static InstanceWalk walk;
+    return walk;
+}
+
+std::u16string AsciiCapitals(std::u16string text)
+{
+    for (char16_t& c : text) {
+        if (c >= u'a' && c <= u'z') {
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        }
+    }
+    return text;
+}
+
+// Adds the context of each instance filter enumerates (empty: all of them) to found.
+void Enumerate(const std::u16string& filter, InstanceContexts& found)
+{
+    std::u16string code;
+    std::uint32_t context = 0;
+    for (std::uint32_t index = 0;
+         index < kMostInstances &&
+         installer::EnumProducts(filter, index, code, context) == installer::kSuccess;
+         ++index) {
+        found[AsciiCapitals(code)] |= context;
+    }
+}
+
+std::uint32_t ContextsOf(const InstanceContexts& instances, const std::u16string& productCode)
+{
+    const auto it = instances.find(AsciiCapitals(productCode));
+    return it == instances.end() ? 0 : it->second;
+}
+
 }  // namespace
 
 bool IsProductPresent(const std::u16string& productCode)
@@ -73,30 +118,24 @@ std::u16string GetProductPackage(const std::u16string& productCode)
     return ProductInfo(productCode, u"LocalPackage");
 }
 
-// The contexts of the instances of productCode among those filter enumerates.
-std::uint32_t FoundContexts(const std::u16string& filter, const std::u16string& productCode)
-{
-    std::uint32_t found = 0;
-    std::u16string code;
-    std::uint32_t context = 0;
-    for (std::uint32_t index = 0;
-         index < kMostInstances &&
-         installer::EnumProducts(filter, index, code, context) == installer::kSuccess;
-         ++index) {
-        if (EqualsAsciiIgnoringCase(code, productCode)) {
-            found |= context;
-        }
-    }
-    return found;
-}
-
 std::uint32_t GetProductContext(const std::u16string& productCode)
 {
-    // Asked for the product alone, as Windows answers it; Wine's enumeration finds
-    // nothing for a product code, and only then is every instance walked.
-    std::uint32_t found = FoundContexts(productCode, productCode);
-    if (found == 0) {
-        found = FoundContexts(u"", productCode);
+    // Asked for the product alone, as Windows answers it. Where that finds nothing
+    // (Wine) every instance is walked, and the walk, which lists all that asking by
+    // code could find, answers for the rest of the run.
+    InstanceWalk& walk = RunInstanceWalk();
+    std::uint32_t found = 0;
+    if (!walk.done) {
+        InstanceContexts own;
+        Enumerate(productCode, own);
+        found = ContextsOf(own, productCode);
+        if (found == 0) {
+            Enumerate(u"", walk.found);
+            walk.done = true;
+        }
+    }
+    if (walk.done) {
+        found = ContextsOf(walk.found, productCode);
     }
     for (const std::uint32_t candidate : kContextPrecedence) {
         if ((found & candidate) != 0) {
@@ -104,6 +143,11 @@ std::uint32_t GetProductContext(const std::u16string& productCode)
         }
     }
     return installer::kContextMachine;
+}
+
+void ForgetInstalledInstances()
+{
+    RunInstanceWalk() = InstanceWalk{};
 }
 
 bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16string& name,

@@ -19,3 +19,7 @@ std::uint32_t GetProductContext(const std::u16string& productCode);
 // Reports to the run's record each instance of the product installed for another
 // user, where this account may look at other users' products (LocalSystem may).
 void RecordOtherUsersCopies(const std::u16string& productCode);
+
+// GetProductContext keeps what it learns of the installed instances for the rest of
+// the run; this forgets it, so that a new run asks the installer again.
+void ForgetInstalledInstances();

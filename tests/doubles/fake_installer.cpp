@@ -186,10 +186,12 @@ std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
         return kNoMoreItems;
     }
     // Machine instances first, as Wine lists them: not the order the installer acts in.
+    // The filter is read as a GUID, whatever the case of its letters.
     std::uint32_t seen = 0;
     for (const std::uint32_t bit : {kContextMachine, kContextUserUnmanaged, kContextUserManaged}) {
         for (const auto& [code, found] : g_state.products) {
-            if ((found.contexts & bit) != 0 && (filter.empty() || filter == code) &&
+            if ((found.contexts & bit) != 0 &&
+                (filter.empty() || EqualsAsciiIgnoringCase(filter, code)) &&
                 seen++ == index) {
                 product = code;
                 context = bit;

@@ -5,6 +5,7 @@
 #include "doubles/fake_platform.h"
 #include "payload/extract.h"
 #include "record/record.h"
+#include "targets/product_info.h"
 #include "targets/target_product.h"
 
 namespace fake {
@@ -18,6 +19,7 @@ void ResetProcess()
     ProcessRunOptions() = RunOptions{};
     ProcessTargetList().Clear();
     CurrentProductName().clear();
+    ForgetInstalledInstances();
 }
 
 }  // namespace fake

@@ -7,6 +7,7 @@
 
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
+#include "doubles/process_reset.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ class ProductInfoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::ResetPlatform();
-        fake::ResetInstaller();
+        fake::ResetProcess();
         Product().info = {{u"ProductName", u"Contoso Writer"},
                         {u"Language", u"1031"},
                         {u"VersionString", u"5.1.2"},
@@ -128,6 +128,40 @@ TEST_F(ProductInfoTest, MissingTextsReadAsEmpty)
     EXPECT_EQ(name, u"Contoso Writer");
     EXPECT_EQ(language, u"");  // not the name read just before
     EXPECT_EQ(localeId, u"");
+}
+
+TEST_F(ProductInfoTest, InstancesAreWalkedOnceARunWhereAskingByCodeFindsNothing)
+{
+    const std::u16string other = u"{AAAAAAAA-0000-0000-0000-000000000002}";
+    const std::u16string managed = u"{AAAAAAAA-0000-0000-0000-000000000003}";
+    const struct {
+        const std::u16string& asked;
+        std::uint32_t context;
+    } present[] = {{kProduct, installer::kContextMachine},
+                   {u"{aaaaaaaa-0000-0000-0000-000000000002}", installer::kContextUserUnmanaged},
+                   {managed, installer::kContextUserManaged}};
+    for (const bool wine : {true, false}) {
+        SCOPED_TRACE(wine ? "Wine" : "Windows");
+        SetUp();
+        msi.filteredEnumFindsNothing = wine;
+        msi.products[other].contexts =
+            installer::kContextMachine | installer::kContextUserUnmanaged;
+        msi.products[managed].contexts = installer::kContextUserManaged;
+        msi.products[u"{not listed}"].contexts = installer::kContextMachine;
+        const std::size_t instances = 5;
+
+        for (const auto& product : present) {
+            EXPECT_EQ(GetProductContext(product.asked), product.context);
+        }
+        EXPECT_LE(fake::CallsStartingWith("EnumProducts").size(),
+                  std::size(present) + instances + 1);
+
+        // A new run asks again: the machine now has the one instance alone.
+        fake::ResetProcess();
+        msi.filteredEnumFindsNothing = wine;
+        msi.products[other].contexts = installer::kContextMachine;
+        EXPECT_EQ(GetProductContext(other), installer::kContextMachine);
+    }
 }
 
 }  // namespace
