@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 
+#include "common/text.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
 #include "record/events.h"
