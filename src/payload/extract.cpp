@@ -299,6 +299,32 @@ bool WriteOver(const std::u16string& patchPath, const platform::ResourceBytes& p
     return true;
 }
 
+// A new file of the payload under a free temporary name in folder; patchPath is
+// the name it has or was to have.
+bool WriteTemporaryFile(const TempFolder& folder, TempUse use, std::u16string& patchPath)
+{
+    const std::u16string base = TempNameBase(folder, kTempPrefix);
+    std::u16string name;
+    if (!NextFreeName(base, name, use)) {
+        return false;
+    }
+    patchPath = name;
+    platform::ResourceBytes payload;
+    if (!LoadPayload(payload)) {
+        return false;
+    }
+    platform::File file = CreateNewFile(base, name, use);
+    patchPath = name;
+    if (!file) {
+        return false;
+    }
+    if (!WriteAll(std::move(file), payload, false)) {
+        DiscardKeepingError(name);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void ResetTempNameCounter() { g_tempNameCounter = 1; }
@@ -322,25 +348,7 @@ bool ExtractPatch(std::u16string& patchPath)
     if (!TemporaryFolders(folders)) {
         return false;
     }
-    const std::u16string base = TempNameBase(folders.front(), kTempPrefix);
-    std::u16string name;
-    if (!NextFreeName(base, name)) {
-        return false;
-    }
-    patchPath = name;
-    if (!LoadPayload(payload)) {
-        return false;
-    }
-    platform::File file = CreateNewFile(base, name);
-    patchPath = name;
-    if (!file) {
-        return false;
-    }
-    if (!WriteAll(std::move(file), payload, false)) {
-        DiscardKeepingError(name);
-        return false;
-    }
-    return true;
+    return WriteTemporaryFile(folders.front(), TempUse::Output, patchPath);
 }
 
 bool TemporaryFolders(std::vector<TempFolder>& folders)
@@ -356,22 +364,7 @@ bool TemporaryFolders(std::vector<TempFolder>& folders)
 
 bool ExtractTemporaryCopy(const TempFolder& folder, std::u16string& patchPath)
 {
-    const std::u16string base = TempNameBase(folder, kTempPrefix);
-    std::u16string name;
-    platform::ResourceBytes payload;
-    if (!NextFreeName(base, name, TempUse::OwnCopy) || !LoadPayload(payload)) {
-        return false;
-    }
-    platform::File file = CreateNewFile(base, name, TempUse::OwnCopy);
-    patchPath = name;
-    if (!file) {
-        return false;
-    }
-    if (!WriteAll(std::move(file), payload, false)) {
-        DiscardKeepingError(name);
-        return false;
-    }
-    return true;
+    return WriteTemporaryFile(folder, TempUse::OwnCopy, patchPath);
 }
 
 bool LoadPayload(platform::ResourceBytes& payload)
