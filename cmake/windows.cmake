@@ -1,5 +1,8 @@
 # Windows build: the real executable with its resources; end-to-end tests run it under Wine.
 enable_language(RC)
+# Built for size: the work is the installer's and the disk's, not this code's, and
+# -O3 made the executable a quarter larger (measured: 488 KiB over the payload against 385).
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 # Neither checkout nor build directory may leak into the executable.
 set(PATH_MAPS -ffile-prefix-map=${CMAKE_BINARY_DIR}/= -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 target_compile_options(servicepack_core PRIVATE ${PATH_MAPS})
