@@ -2,6 +2,7 @@
 
 #include "app/command_line.h"
 #include "install/driver.h"
+#include "installer/installer.h"
 #include "payload/extract.h"
 #include "payload/patch_list.h"
 #include "payload/temp_patch.h"
@@ -11,13 +12,6 @@
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
-
-namespace {
-
-// The outcome of a command line that is refused.
-constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
-
-}  // namespace
 
 void ShowProductList()
 {
@@ -50,7 +44,7 @@ int RunServicePack(void* module)
         ShowMessage(msg::kHelp);
     } else if (options.badCommandLine) {
         ShowMessage(msg::kBadCommandLine);
-        outcome = kErrorInvalidCommandLine;
+        outcome = installer::kInvalidCommandLine;
     } else if (options.install) {
         outcome = RunInstall();
     } else {

@@ -22,14 +22,10 @@
 
 namespace {
 
-// Reported when a command line would not fit the installer's limit.
-constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
 // Reported when the user gave up on closing a watched application.
 constexpr std::uint32_t kErrorUserExit = 1602;
 // Reported for a failed step that left no error code of its own.
 constexpr std::uint32_t kErrorInstallFailure = 1603;
-// No present product can take the patch.
-constexpr std::uint32_t kErrorPatchTargetNotFound = 1642;
 constexpr unsigned kNoMessage = 0;
 
 // What the run came to, product by product.
@@ -70,12 +66,12 @@ Outcome Decide(const Tally& tally)
         return {msg::kInstalled, restart, tally.restart};
     }
     if (tally.selection.refused > 0) {
-        return {kNoMessage, kNoMessage, kErrorPatchTargetNotFound};  // message 308 said why
+        return {kNoMessage, kNoMessage, installer::kPatchTargetNotFound};  // message 308 said why
     }
     if (tally.upToDate != nullptr || tally.selection.alreadyPatched > 0) {
         return {msg::kUpToDate, kNoMessage, installer::kSuccess};
     }
-    return {msg::kNoProduct, kNoMessage, kErrorPatchTargetNotFound};
+    return {msg::kNoProduct, kNoMessage, installer::kPatchTargetNotFound};
 }
 
 // Shows message 300 with the error at hand, which becomes the outcome.
@@ -146,10 +142,10 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     std::u16string filesInUse;
     LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
     if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
-        platform::SetLastError(kErrorInvalidCommandLine);
-        record::StepFailed(record::Step::CommandLine, kErrorInvalidCommandLine);
+        platform::SetLastError(installer::kInvalidCommandLine);
+        record::StepFailed(record::Step::CommandLine, installer::kInvalidCommandLine);
         ShowMessage(msg::kInstallFailed);
-        return kErrorInvalidCommandLine;
+        return installer::kInvalidCommandLine;
     }
 
     const std::u16string logPath =

@@ -1,24 +1,28 @@
 #include "install/run_lock.h"
 
 #include <cstdint>
+#include <string>
+
+#include "installer/installer.h"
 
 namespace {
 
-// One name for every executable built from this project.
-constexpr char16_t kGlobalName[] = u"Global\\ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
-constexpr char16_t kSessionName[] = u"Local\\ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
+// One name for every executable built from this project, in the machine's
+// namespace or else the session's.
+constexpr char16_t kName[] = u"ServicePackRun-5E0C7A41-93D2-4F8B-A6E1-2C7B0D9F3E58";
+constexpr char16_t kGlobalNamespace[] = u"Global\\";
+constexpr char16_t kSessionNamespace[] = u"Local\\";
 constexpr std::uint32_t kWaitMilliseconds = 60 * 1000;
-constexpr std::uint32_t kErrorInstallAlreadyRunning = 1618;
 
 }  // namespace
 
 platform::Mutex TakeRunLock()
 {
-    platform::Mutex lock = platform::CreateNamedMutex(kGlobalName);
+    platform::Mutex lock = platform::CreateNamedMutex(kGlobalNamespace + std::u16string(kName));
     // Refused there (the global namespace closed to this process, or the name
     // taken by an object not ours to open): at least this session's runs keep apart.
     if (!lock) {
-        lock = platform::CreateNamedMutex(kSessionName);
+        lock = platform::CreateNamedMutex(kSessionNamespace + std::u16string(kName));
     }
     if (!lock) {
         return lock;
@@ -29,7 +33,7 @@ platform::Mutex TakeRunLock()
         return lock;
     case platform::MutexWait::TimedOut:
         lock.Reset();
-        platform::SetLastError(kErrorInstallAlreadyRunning);
+        platform::SetLastError(installer::kInstallAlreadyRunning);
         return lock;
     case platform::MutexWait::Failed:
         break;

@@ -28,6 +28,8 @@ inline constexpr std::uint32_t kInstallAlreadyRunning = 1618;
 inline constexpr std::uint32_t kPatchTargetNotFound = 1642;
 inline constexpr std::uint32_t kUnknownProduct = 1605;
 inline constexpr std::uint32_t kUnknownPatch = 1647;
+// A command line the program or the installer refuses.
+inline constexpr std::uint32_t kInvalidCommandLine = 1639;
 
 // Install contexts, as bits.
 inline constexpr std::uint32_t kContextUserManaged = 1;

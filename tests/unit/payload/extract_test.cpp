@@ -158,7 +158,8 @@ TEST_F(ExtractTest, NamesOfTheTemporaryFormAreNeverTheSideFile)
                           Case{u"C:\\Work\\msp2", {}, u"C:\\Work\\msp2"},
                           Case{u"MSP2", {u"C:\\Work\\MSP2"}, u"C:\\Work\\MSP2"},
                           Case{u"MSP3", {u"C:\\Work\\MSP2"}, u"C:\\Work\\MSP3"},
-                          Case{u"MSP3", {u"C:\\Work\\MSP2", u"C:\\Work\\MSP3"}, u"C:\\Work\\MSP3"}}) {
+                          Case{u"MSP3", {u"C:\\Work\\MSP2", u"C:\\Work\\MSP3"},
+                               u"C:\\Work\\MSP3"}}) {
         SetUp();
         for (const auto& name : c.existing) {
             os.files[name] = {7};
