@@ -103,5 +103,4 @@ bool TellSessionUser(const std::u16string& text, const std::u16string& title, st
     return session && Send(*session, text, title, flags, 0, FALSE) != 0;
 }
 
-
 }  // namespace platform

@@ -36,7 +36,6 @@ constexpr std::array<std::uint16_t, 4> kTraditionalSubLanguages = {0x01, 0x03, 0
 
 unsigned BlockOf(unsigned id) { return id / kStringsPerBlock + 1; }
 
-
 // The text in slot `slot` of a block. A block that ends early or whose counts
 // run past its end yields nothing rather than bytes outside the resource.
 std::u16string ReadBlockEntry(const platform::ResourceBytes& block, unsigned slot)

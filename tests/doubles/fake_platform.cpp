@@ -736,7 +736,6 @@ bool TellSessionUser(const std::u16string& text, const std::u16string& title, st
     return g_state.asked;
 }
 
-
 std::u16string CommandLine()
 {
     std::u16string line;
