@@ -26,13 +26,15 @@ struct ExitCodeMeaning {
     std::uint32_t code;
     const char16_t* meaning;
 };
-constexpr std::array<ExitCodeMeaning, 6> kExitCodeMeanings = {{
+constexpr std::array<ExitCodeMeaning, 7> kExitCodeMeanings = {{
     {0, u"success"},
     {3010, u"success; a restart is needed to finish (soft restart)"},
     {1641, u"success; the installer began a restart (hard restart)"},
-    {1618, u"another installation was in progress: retry later"},
+    {1618, u"another installation, or another run of a service pack, was in progress: retry "
+           u"later"},
     {1602, u"an application was left open and nothing was installed: retry once it is closed"},
     {1642, u"not applicable: no targeted product needs it or can take it"},
+    {1639, u"the command line was refused: correct it"},
 }};
 
 std::u16string Join(Parts parts)
