@@ -211,8 +211,9 @@ void RunStarted()
     std::uint32_t session = 0;
     const bool sessionKnown = platform::SessionId(session);
     Say({u"session ", sessionKnown ? Decimal(session) : kUnknown,
-         platform::IsDesktopVisible() ? u", the desktop is visible: boxes can be answered"
-                                      : u", no one sees the desktop: no box is shown"});
+         platform::IsDesktopVisible()
+             ? u", the desktop is visible: boxes can be answered"
+             : u", no one sees the desktop: boxes go to the person at the machine, if asked"});
     const std::uint16_t language = platform::GetUserDefaultUILanguage();
     Say({u"user's UI language: ", Decimal(language), u" ", platform::LanguageName(language)});
 }

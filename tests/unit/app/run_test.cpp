@@ -213,7 +213,8 @@ TEST_F(RunTest, EveryModeRecordsItsFailedStepsAndItsEnd)
               3);
     EXPECT_EQ(RecordEvent(record, "account:"), "account: unknown (5 (text of 5)), LocalSystem");
     EXPECT_EQ(RecordEvent(record, "session"),
-              "session 1, no one sees the desktop: no box is shown");
+              "session 1, no one sees the desktop: boxes go to the person at the machine, if "
+              "asked");
     EXPECT_EQ(RecordEvent(record, "failed: writing"),
               "failed: writing the patch (/e): error 3 (text of 3)");
     EXPECT_EQ(RecordEvent(record, "failed: appending"),
