@@ -32,4 +32,14 @@ inline std::u16string FromWide(const wchar_t* text) { return FromWide(text, std:
 
 inline HANDLE ToHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// An advapi32 function, from the system directory, loaded on first use; null when
+// the system lacks it.
+FARPROC Advapi32Procedure(const char* name);
+
+template <typename Function>
+Function* Advapi32Entry(const char* name)
+{
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(Advapi32Procedure(name)));
+}
+
 }  // namespace platform

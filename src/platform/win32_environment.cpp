@@ -30,18 +30,15 @@ Function Kernel32Function(const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
 }
 
+}  // namespace
+
 // advapi32 is loaded only when asked, as user32 is: /e to a path never needs it, and
 // importing it costs every run about 1 MiB of resident memory under Wine.
-template <typename Function>
-Function* Advapi32Entry(const char* name)
+FARPROC Advapi32Procedure(const char* name)
 {
     static const Library advapi32 = LoadSystemLibrary(u"advapi32.dll");
-    FARPROC address =
-        advapi32 ? ::GetProcAddress(static_cast<HMODULE>(advapi32.Get()), name) : nullptr;
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
+    return advapi32 ? ::GetProcAddress(static_cast<HMODULE>(advapi32.Get()), name) : nullptr;
 }
-
-}  // namespace
 
 bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value)
 {

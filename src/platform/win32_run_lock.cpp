@@ -23,13 +23,9 @@ struct LocalTraits {
 // Null where it cannot be made; the mutex then has the default security.
 UniqueHandle<LocalTraits> MutexSecurity()
 {
-    using Convert = decltype(::ConvertStringSecurityDescriptorToSecurityDescriptorW);
-    // Loaded when asked, as elsewhere: extract and list runs never need it.
-    static const Library advapi32 = LoadSystemLibrary(u"advapi32.dll");
-    constexpr char kConvert[] = "ConvertStringSecurityDescriptorToSecurityDescriptorW";
-    FARPROC address =
-        advapi32 ? ::GetProcAddress(static_cast<HMODULE>(advapi32.Get()), kConvert) : nullptr;
-    auto* const convert = reinterpret_cast<Convert*>(reinterpret_cast<void*>(address));
+    auto* const convert =
+        Advapi32Entry<decltype(::ConvertStringSecurityDescriptorToSecurityDescriptorW)>(
+            "ConvertStringSecurityDescriptorToSecurityDescriptorW");
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (convert == nullptr || !convert(kMutexSecurity, SDDL_REVISION_1, &descriptor, nullptr)) {
         return {};
