@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/thread_state.h"
 
 namespace {
 
