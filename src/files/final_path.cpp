@@ -3,6 +3,9 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "platform/error_codes.h"
+#include "platform/final_path.h"
+#include "platform/thread_state.h"
 
 namespace {
 

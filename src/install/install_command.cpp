@@ -6,7 +6,8 @@
 
 #include "common/file_names.h"
 #include "common/text.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
+#include "platform/processes.h"
 
 namespace {
 

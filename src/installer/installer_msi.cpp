@@ -11,7 +11,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
-#include "platform/platform.h"
+#include "platform/libraries.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 static_assert(sizeof(MSIHANDLE) == sizeof(installer::MsiHandle), "32-bit MSIHANDLE expected");

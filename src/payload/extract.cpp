@@ -6,7 +6,14 @@
 #include "files/final_path.h"
 #include "common/text.h"
 #include "payload/leftover.h"
-#include "platform/platform.h"
+#include "platform/account.h"
+#include "platform/environment.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/replace.h"
+#include "platform/resources.h"
+#include "platform/thread_state.h"
 #include "record/events.h"
 
 namespace {

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/thread_state.h"
 
 namespace {
 

@@ -32,6 +32,14 @@ inline std::u16string FromWide(const wchar_t* text) { return FromWide(text, std:
 
 inline HANDLE ToHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// Looked up, not imported: a system without it must still start the program.
+template <typename Function>
+Function Kernel32Function(const char* name)
+{
+    FARPROC address = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
+
 // An advapi32 function, from the system directory, loaded on first use; null when
 // the system lacks it.
 FARPROC Advapi32Procedure(const char* name);

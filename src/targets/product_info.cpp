@@ -5,7 +5,7 @@
 
 #include "common/text.h"
 #include "installer/installer.h"
-#include "platform/platform.h"
+#include "platform/account.h"
 #include "record/events.h"
 #include "record/record.h"
 

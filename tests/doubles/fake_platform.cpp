@@ -5,6 +5,21 @@
 #include <sstream>
 
 #include "common/text.h"
+#include "platform/account.h"
+#include "platform/boxes.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
+#include "platform/final_path.h"
+#include "platform/libraries.h"
+#include "platform/processes.h"
+#include "platform/record_facts.h"
+#include "platform/replace.h"
+#include "platform/resources.h"
+#include "platform/run_lock.h"
+#include "platform/sessions.h"
+#include "platform/thread_state.h"
 
 namespace fake {
 namespace {

@@ -6,6 +6,8 @@
 
 #include "common/text.h"
 #include "doubles/fake_platform.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
 
 namespace {
 

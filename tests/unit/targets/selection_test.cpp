@@ -10,6 +10,7 @@
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
+#include "platform/error_codes.h"
 #include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
