@@ -15,6 +15,8 @@ namespace installer {
 using MsiHandle = std::uint32_t;
 
 inline constexpr std::uint32_t kSuccess = 0;
+// msi.dll takes no longer path than MAX_PATH, a package's or a log's; terminator included.
+inline constexpr std::uint32_t kMaxPathUnits = 260;
 inline constexpr std::uint32_t kMoreData = 234;
 inline constexpr std::uint32_t kRebootInitiated = 1641;
 inline constexpr std::uint32_t kRebootRequired = 3010;

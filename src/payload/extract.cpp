@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr std::uint32_t kTempPathUnits = 1024;
-constexpr std::uint32_t kFullPathUnits = 32768;  // the longest path the system takes
 constexpr char16_t kTempPrefix[] = u"MSP";
 constexpr char16_t kRecordName[] = u"servicepack.log";
 constexpr char16_t kPayloadType[] = u"MSP";
@@ -211,8 +209,7 @@ bool IsReplaceable(const std::u16string& path)
 bool FindDestination(const std::u16string& patchPath, Destination& to)
 {
     std::u16string full;
-    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, full);
-    if (length == 0 || length >= kFullPathUnits || !IsReplaceable(full)) {
+    if (!platform::GetFullPathName(patchPath, full) || !IsReplaceable(full)) {
         return false;
     }
     const std::size_t nameStart = full.find_last_of(u"\\/") + 1;
@@ -339,9 +336,8 @@ void ResetTempNameCounter() { g_tempNameCounter = 1; }
 std::u16string DefaultRecordPath()
 {
     std::u16string tempPath;
-    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
     const std::vector<TempFolder> folders =
-        TempFolderOrder(length == 0 || length > kTempPathUnits ? u"" : tempPath);
+        TempFolderOrder(platform::GetTempPath(tempPath) ? tempPath : u"");
     return FolderBase(folders.front().path) + kRecordName;
 }
 
@@ -361,8 +357,7 @@ bool ExtractPatch(std::u16string& patchPath)
 bool TemporaryFolders(std::vector<TempFolder>& folders)
 {
     std::u16string tempPath;
-    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
-    if (length == 0 || length > kTempPathUnits) {
+    if (!platform::GetTempPath(tempPath)) {
         return false;
     }
     folders = TempFolderOrder(tempPath);

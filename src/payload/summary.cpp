@@ -8,17 +8,15 @@
 
 namespace {
 
-constexpr std::uint32_t kFullPathUnits = 260;
-// ERROR_BAD_PATHNAME: the full path cannot be formed or does not fit.
+// ERROR_BAD_PATHNAME: the full path cannot be formed or the installer would not take it.
 constexpr std::uint32_t kErrorBadPathName = 161;
 
 // The installer's result of opening the summary; summary is set on success.
 std::uint32_t OpenSummary(std::u16string patchPath, installer::UniqueMsiHandle& summary)
 {
     std::u16string fullPath;
-    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, fullPath);
-    // 0 is a failure; a value past the buffer is the size it would have needed.
-    if (length == 0 || length >= kFullPathUnits) {
+    if (!platform::GetFullPathName(patchPath, fullPath) ||
+        fullPath.size() >= installer::kMaxPathUnits) {
         return kErrorBadPathName;
     }
 

@@ -11,9 +11,9 @@ namespace platform {
 bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value);
 
 // As GetTempPath2W where the system has it (for LocalSystem a folder only it can
-// write), else GetTempPathW: the length written (without terminator), 0 on failure, or
-// the size needed (with terminator) when bufferUnits is too small.
-std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path);
+// write), else GetTempPathW: the whole path, with its closing backslash. False when
+// there is none or it is longer than the system takes (kErrorFilenameTooLong).
+bool GetTempPath(std::u16string& path);
 
 // The process command line as the process received it (GetCommandLineW).
 std::u16string CommandLine();

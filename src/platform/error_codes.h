@@ -20,5 +20,6 @@ inline constexpr std::uint32_t kErrorInvalidData = 13;
 // A path the installer would not read as the one file it names.
 inline constexpr std::uint32_t kErrorInvalidName = 123;
 inline constexpr std::uint32_t kErrorDirectory = 267;  // a file where a folder was named
+inline constexpr std::uint32_t kErrorFilenameTooLong = 206;
 
 }  // namespace platform

@@ -10,9 +10,12 @@
 
 namespace platform {
 
-// As GetFullPathNameW: the length written, 0 on failure, or the size needed.
-std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUnits,
-                              std::u16string& fullPath);
+// The longest path the system takes, terminator included.
+inline constexpr std::uint32_t kLongestPathUnits = 32768;
+
+// As GetFullPathNameW: the whole full path. False when it cannot be formed or is
+// longer than the system takes (kErrorFilenameTooLong).
+bool GetFullPathName(const std::u16string& path, std::u16string& fullPath);
 
 enum class PathState { Missing, Exists, AccessDenied };
 PathState QueryPath(const std::u16string& path);

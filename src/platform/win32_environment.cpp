@@ -29,18 +29,14 @@ bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value)
     return true;
 }
 
-std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path)
+bool GetTempPath(std::u16string& path)
 {
     // For LocalSystem the folder only it can write, never the TMP a user may have set.
     using TempPath2 = DWORD(WINAPI*)(DWORD, LPWSTR);
     static const auto tempPath2 = Kernel32Function<TempPath2>("GetTempPath2W");
-    std::wstring buffer(bufferUnits, L'\0');
-    const DWORD length = tempPath2 != nullptr ? tempPath2(bufferUnits, buffer.data())
-                                              : ::GetTempPathW(bufferUnits, buffer.data());
-    if (length != 0 && length < bufferUnits) {
-        path = FromWide(buffer.data(), length);
-    }
-    return length;
+    return ReadPath(path, [](DWORD units, wchar_t* buffer) {
+        return tempPath2 != nullptr ? tempPath2(units, buffer) : ::GetTempPathW(units, buffer);
+    });
 }
 
 std::u16string CommandLine() { return FromWide(::GetCommandLineW()); }
