@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "common/text.h"
-#include "platform/platform.h"
+#include "platform/environment.h"
 
 namespace {
 

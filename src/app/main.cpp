@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/run.h"
-#include "platform/platform.h"
+#include "platform/libraries.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {

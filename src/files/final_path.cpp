@@ -3,6 +3,9 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "platform/error_codes.h"
+#include "platform/final_path.h"
+#include "platform/thread_state.h"
 
 namespace {
 
@@ -10,8 +13,6 @@ constexpr char16_t kLongPrefix[] = u"\\\\?\\";
 constexpr char16_t kLongUncPrefix[] = u"\\\\?\\UNC\\";
 // Beyond this a path needs its long form to be opened at all.
 constexpr std::size_t kMaxPlainPath = 259;
-// The longest full path the system makes, terminator included.
-constexpr std::uint32_t kMaxFullPath = 32768;
 // Tried in this order, both handles in the same form: the first needs a drive
 // letter, the second a readable way to the file.
 constexpr platform::PathForm kFormsInTurn[] = {platform::PathForm::Dos, platform::PathForm::Nt,
@@ -49,17 +50,15 @@ bool FinalPathToHandOn(const platform::File& file, const std::u16string& created
             platform::SetLastError(platform::kErrorAccessDenied);
             return false;
         }
-        const std::uint32_t length = platform::GetFullPathName(created, kMaxFullPath, path);
-        return length != 0 && length < kMaxFullPath;
+        return platform::GetFullPathName(created, path);
     }
     // Plain names go through the usual clean-up (trailing dots and spaces dropped,
     // device names), which could lead elsewhere: the plain form is used only
     // when that leaves it as it is.
     const std::u16string plain = PlainForm(final);
     std::u16string full;
-    const auto units = static_cast<std::uint32_t>(kMaxPlainPath + 1);
-    const std::uint32_t length = plain.empty() ? 0 : platform::GetFullPathName(plain, units, full);
-    path = length != 0 && length < units && plain.size() <= kMaxPlainPath && full == plain
+    path = !plain.empty() && plain.size() <= kMaxPlainPath &&
+                   platform::GetFullPathName(plain, full) && full == plain
                ? plain
                : final;
     return true;

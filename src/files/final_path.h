@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // Where an open file really is. A path is only a way to a file: a link anywhere
 // on it, switched by whoever may write a folder on the way, sends the next use

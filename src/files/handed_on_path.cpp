@@ -1,6 +1,9 @@
 #include "files/handed_on_path.h"
 
 #include "files/final_path.h"
+#include "platform/error_codes.h"
+#include "platform/final_path.h"
+#include "platform/thread_state.h"
 
 namespace {
 

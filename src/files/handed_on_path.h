@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // The path a held file is handed on by to a service that opens it by name.
 

@@ -6,12 +6,13 @@
 
 #include "common/file_names.h"
 #include "common/text.h"
-#include "platform/platform.h"
+#include "installer/installer.h"
+#include "platform/environment.h"
+#include "platform/processes.h"
 
 namespace {
 
 constexpr std::size_t kCommandLineUnits = 1024;  // with terminator
-constexpr std::uint32_t kLogPathUnits = 260;     // with terminator
 constexpr char16_t kLogExtension[] = u".log";
 constexpr std::size_t kLogExtensionUnits = std::size(kLogExtension) - 1;
 // A locale of one character (the default "0") is left out.
@@ -49,14 +50,13 @@ bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16stri
 std::u16string MakeLogPath(const std::u16string& productName, const std::u16string& productCode)
 {
     std::u16string tempPath;
-    const std::uint32_t length = platform::GetTempPath(kLogPathUnits, tempPath);
-    if (length == 0 || length >= kLogPathUnits) {
+    if (!platform::GetTempPath(tempPath)) {
         return {};
     }
     const std::u16string& name = productName.empty() ? productCode : productName;
     std::u16string logPath =
         tempPath + AvoidDeviceName(ReplaceInvalidFileNameCharacters(name)) + kLogExtension;
-    if (logPath.size() + 1 > kLogPathUnits) {
+    if (logPath.size() + 1 > installer::kMaxPathUnits) {
         return {};
     }
     return logPath;
@@ -80,7 +80,7 @@ std::u16string DistinctLogPath(const std::u16string& logPath,
     for (std::int64_t n = 2; used(path); ++n) {
         path = stem + u" (" + ToDecimal(n) + u")" + kLogExtension;
     }
-    if (path.size() + 1 > kLogPathUnits) {
+    if (path.size() + 1 > installer::kMaxPathUnits) {
         return {};
     }
     usedPaths.push_back(path);

@@ -2,6 +2,7 @@
 
 #include "files/final_path.h"
 #include "common/text.h"
+#include "platform/replace.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // Makes a new, empty log file at logPath for the installer to write into. The
 // handle keeps the entry from being removed or swapped until it is closed;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "installer/installer.h"
+#include "platform/thread_state.h"
 
 namespace {
 

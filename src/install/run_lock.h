@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/run_lock.h"
 
 // One install run at a time on the machine, whatever service pack it carries:
 // two runs would select, sequence and install over each other. Held until the

@@ -3,6 +3,7 @@
 // The Windows Installer boundary: the msi.dll operations the system uses, in
 // portable types. installer_msi.cpp calls msi.dll; tests link a double.
 // Every call returns a Win32 error code (0 is success) unless said otherwise.
+// Texts come back whole, replaced only on success: the edge grows its buffers.
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,8 @@ namespace installer {
 using MsiHandle = std::uint32_t;
 
 inline constexpr std::uint32_t kSuccess = 0;
+// msi.dll takes no longer path than MAX_PATH, a package's or a log's; terminator included.
+inline constexpr std::uint32_t kMaxPathUnits = 260;
 inline constexpr std::uint32_t kMoreData = 234;
 inline constexpr std::uint32_t kRebootInitiated = 1641;
 inline constexpr std::uint32_t kRebootRequired = 3010;
@@ -61,11 +64,10 @@ using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
 // MsiGetSummaryInformationW(no database, path, update count 0).
 std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handle);
 
-// MsiSummaryInfoGetPropertyW. count holds the buffer's size in units on entry;
-// on return the value's length without terminator (234 when the buffer is short).
+// MsiSummaryInfoGetPropertyW: the property's type and, for a text, its value
+// (empty for other types).
 std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
-                                     std::uint32_t& dataType, char16_t* buffer,
-                                     std::uint32_t& count);
+                                     std::uint32_t& dataType, std::u16string& value);
 
 // MsiQueryProductStateW: the install state.
 int QueryProductState(const std::u16string& product);
@@ -76,9 +78,9 @@ int QueryProductState(const std::u16string& product);
 std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
                            std::u16string& product, std::uint32_t& context);
 
-// MsiGetProductInfoW; count as for SummaryInfoGetProperty.
+// MsiGetProductInfoW.
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
-                             char16_t* buffer, std::uint32_t& count);
+                             std::u16string& value);
 
 // MsiSetInternalUI(level, no window): returns the previous level.
 int SetInternalUI(int level);
@@ -86,9 +88,8 @@ int SetInternalUI(int level);
 // MsiOpenProductW.
 std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle);
 
-// MsiGetPropertyW; count as for SummaryInfoGetProperty.
-std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
-                          std::uint32_t& count);
+// MsiGetPropertyW: an undefined property is an empty text.
+std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, std::u16string& value);
 
 // MsiDeterminePatchSequenceW for one patch file against one product in the given
 // context (of the current user for the user contexts).

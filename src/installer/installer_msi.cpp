@@ -5,12 +5,13 @@
 // from the system directory only, never from beside the executable.
 
 #include "installer/installer.h"
+#include "installer/whole_text.h"
 
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
 
-#include "platform/platform.h"
+#include "platform/libraries.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 static_assert(sizeof(MSIHANDLE) == sizeof(installer::MsiHandle), "32-bit MSIHANDLE expected");
@@ -43,17 +44,22 @@ const wchar_t* Wide(const std::u16string& text)
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-wchar_t* Wide(char16_t* buffer) { return reinterpret_cast<wchar_t*>(buffer); }
+// First buffers: a summary value of up to 2047 units, and any product text of up
+// to 1023, is read in one call.
+constexpr std::uint32_t kSummaryValueUnits = 2048;
+constexpr std::uint32_t kProductTextUnits = 1024;
 
-// The installer reads and writes the count as a DWORD; ours is the same width
-// on Windows but is passed through a local to keep the types honest.
+// ReadWholeText over an msi.dll call that takes a wide buffer and a DWORD count;
+// ours is the same width on Windows but passes through a local to keep the types honest.
 template <typename Call>
-std::uint32_t WithCount(std::uint32_t& count, Call call)
+std::uint32_t ReadText(std::uint32_t firstUnits, std::u16string& text, Call call)
 {
-    DWORD units = count;
-    const UINT result = call(&units);
-    count = units;
-    return result;
+    return ReadWholeText(firstUnits, text, [&](char16_t* buffer, std::uint32_t& count) {
+        DWORD units = count;
+        const UINT result = call(reinterpret_cast<wchar_t*>(buffer), &units);
+        count = units;
+        return result;
+    });
 }
 
 }  // namespace
@@ -79,8 +85,7 @@ std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handl
 }
 
 std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
-                                     std::uint32_t& dataType, char16_t* buffer,
-                                     std::uint32_t& count)
+                                     std::uint32_t& dataType, std::u16string& value)
 {
     MSI_ENTRY(MsiSummaryInfoGetPropertyW);
     if (MsiSummaryInfoGetPropertyW == nullptr) {
@@ -89,10 +94,11 @@ std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
     UINT type = 0;
     INT integerValue = 0;
     FILETIME timeValue = {};
-    const std::uint32_t result = WithCount(count, [&](DWORD* units) {
-        return MsiSummaryInfoGetPropertyW(handle, property, &type, &integerValue, &timeValue,
-                                          Wide(buffer), units);
-    });
+    const std::uint32_t result =
+        ReadText(kSummaryValueUnits, value, [&](wchar_t* buffer, DWORD* units) {
+            return MsiSummaryInfoGetPropertyW(handle, property, &type, &integerValue,
+                                              &timeValue, buffer, units);
+        });
     dataType = type;
     return result;
 }
@@ -126,14 +132,14 @@ std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
 }
 
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
-                             char16_t* buffer, std::uint32_t& count)
+                             std::u16string& value)
 {
     MSI_ENTRY(MsiGetProductInfoW);
     if (MsiGetProductInfoW == nullptr) {
         return kServiceUnavailable;
     }
-    return WithCount(count, [&](DWORD* units) {
-        return MsiGetProductInfoW(Wide(product), Wide(property), Wide(buffer), units);
+    return ReadText(kProductTextUnits, value, [&](wchar_t* buffer, DWORD* units) {
+        return MsiGetProductInfoW(Wide(product), Wide(property), buffer, units);
     });
 }
 
@@ -158,15 +164,14 @@ std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle)
     return result;
 }
 
-std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
-                          std::uint32_t& count)
+std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, std::u16string& value)
 {
     MSI_ENTRY(MsiGetPropertyW);
     if (MsiGetPropertyW == nullptr) {
         return kServiceUnavailable;
     }
-    return WithCount(count, [&](DWORD* units) {
-        return MsiGetPropertyW(handle, Wide(name), Wide(buffer), units);
+    return ReadText(kProductTextUnits, value, [&](wchar_t* buffer, DWORD* units) {
+        return MsiGetPropertyW(handle, Wide(name), buffer, units);
     });
 }
 

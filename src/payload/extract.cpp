@@ -6,13 +6,18 @@
 #include "files/final_path.h"
 #include "common/text.h"
 #include "payload/leftover.h"
-#include "platform/platform.h"
+#include "platform/account.h"
+#include "platform/environment.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "platform/replace.h"
+#include "platform/resources.h"
+#include "platform/thread_state.h"
 #include "record/events.h"
 
 namespace {
 
-constexpr std::uint32_t kTempPathUnits = 1024;
-constexpr std::uint32_t kFullPathUnits = 32768;  // the longest path the system takes
 constexpr char16_t kTempPrefix[] = u"MSP";
 constexpr char16_t kRecordName[] = u"servicepack.log";
 constexpr char16_t kPayloadType[] = u"MSP";
@@ -204,8 +209,7 @@ bool IsReplaceable(const std::u16string& path)
 bool FindDestination(const std::u16string& patchPath, Destination& to)
 {
     std::u16string full;
-    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, full);
-    if (length == 0 || length >= kFullPathUnits || !IsReplaceable(full)) {
+    if (!platform::GetFullPathName(patchPath, full) || !IsReplaceable(full)) {
         return false;
     }
     const std::size_t nameStart = full.find_last_of(u"\\/") + 1;
@@ -332,9 +336,8 @@ void ResetTempNameCounter() { g_tempNameCounter = 1; }
 std::u16string DefaultRecordPath()
 {
     std::u16string tempPath;
-    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
     const std::vector<TempFolder> folders =
-        TempFolderOrder(length == 0 || length > kTempPathUnits ? u"" : tempPath);
+        TempFolderOrder(platform::GetTempPath(tempPath) ? tempPath : u"");
     return FolderBase(folders.front().path) + kRecordName;
 }
 
@@ -354,8 +357,7 @@ bool ExtractPatch(std::u16string& patchPath)
 bool TemporaryFolders(std::vector<TempFolder>& folders)
 {
     std::u16string tempPath;
-    const std::uint32_t length = platform::GetTempPath(kTempPathUnits, tempPath);
-    if (length == 0 || length > kTempPathUnits) {
+    if (!platform::GetTempPath(tempPath)) {
         return false;
     }
     folders = TempFolderOrder(tempPath);

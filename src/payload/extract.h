@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/resources.h"
 #include "record/events.h"
 
 // Writes the embedded patch package to patchPath, or, when it is empty, to a

@@ -6,6 +6,11 @@
 
 #include "files/final_path.h"
 #include "payload/extract.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
+#include "platform/final_path.h"
+#include "platform/resources.h"
+#include "platform/thread_state.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // Whether the file, read from where its handle stands to its end, is byte for
 // byte the embedded patch; a difference leaves ERROR_INVALID_DATA (13).

@@ -4,7 +4,9 @@
 #include "files/final_path.h"
 #include "common/text.h"
 #include "payload/temp_patch.h"
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/resources.h"
+#include "platform/thread_state.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
 

@@ -2,25 +2,21 @@
 
 #include <cstdint>
 #include <utility>
-#include <vector>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/thread_state.h"
 
 namespace {
 
-constexpr std::uint32_t kFullPathUnits = 260;
-// Terminator included: a value of up to 2047 units fits at the first attempt.
-constexpr std::uint32_t kValueUnits = 2048;
-// ERROR_BAD_PATHNAME: the full path cannot be formed or does not fit.
+// ERROR_BAD_PATHNAME: the full path cannot be formed or the installer would not take it.
 constexpr std::uint32_t kErrorBadPathName = 161;
 
 // The installer's result of opening the summary; summary is set on success.
 std::uint32_t OpenSummary(std::u16string patchPath, installer::UniqueMsiHandle& summary)
 {
     std::u16string fullPath;
-    const std::uint32_t length = platform::GetFullPathName(patchPath, kFullPathUnits, fullPath);
-    // 0 is a failure; a value past the buffer is the size it would have needed.
-    if (length == 0 || length >= kFullPathUnits) {
+    if (!platform::GetFullPathName(patchPath, fullPath) ||
+        fullPath.size() >= installer::kMaxPathUnits) {
         return kErrorBadPathName;
     }
 
@@ -42,18 +38,10 @@ std::uint32_t ReadSummaryText(std::u16string patchPath, std::uint32_t property,
         return opened;
     }
 
-    std::vector<char16_t> buffer(kValueUnits);
-    std::uint32_t count = kValueUnits;
+    std::u16string text;
     std::uint32_t dataType = 0;
-    std::uint32_t result = installer::SummaryInfoGetProperty(summary.Get(), property, dataType,
-                                                             buffer.data(), count);
-    if (result == installer::kMoreData) {
-        // count now holds the length without terminator: ask again with exactly enough.
-        buffer.assign(count + 1, u'\0');
-        count += 1;
-        result = installer::SummaryInfoGetProperty(summary.Get(), property, dataType,
-                                                   buffer.data(), count);
-    }
+    const std::uint32_t result =
+        installer::SummaryInfoGetProperty(summary.Get(), property, dataType, text);
     if (result != installer::kSuccess) {
         return result;
     }
@@ -63,8 +51,7 @@ std::uint32_t ReadSummaryText(std::u16string patchPath, std::uint32_t property,
         return installer::kPackageInvalid;
     }
 
-    const std::u16string text(buffer.data(), buffer.size());
-    value = text.substr(0, text.find(u'\0'));
+    value = std::move(text);
     return installer::kSuccess;
 }
 

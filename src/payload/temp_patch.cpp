@@ -6,6 +6,9 @@
 #include "payload/extract.h"
 #include "payload/leftover.h"
 #include "payload/summary.h"
+#include "platform/error_codes.h"
+#include "platform/final_path.h"
+#include "platform/thread_state.h"
 
 TempPatch::~TempPatch()
 {

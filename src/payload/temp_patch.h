@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 // The embedded patch in a new temporary file, held open for reading only so
 // that no other process can change, rename or delete it while the installer

@@ -16,6 +16,9 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/error_codes.h"
+#include "platform/files.h"
+
 namespace platform {
 
 inline const wchar_t* Wide(const std::u16string& text)
@@ -31,6 +34,40 @@ inline std::u16string FromWide(const wchar_t* text, std::size_t length)
 inline std::u16string FromWide(const wchar_t* text) { return FromWide(text, std::wcslen(text)); }
 
 inline HANDLE ToHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// A path from a call that answers as GetTempPathW and GetFullPathNameW do: the
+// length written, 0 on failure, or the size it needs, terminator included. Asked
+// again once at that size; a path longer than the system takes is refused.
+template <typename Call>
+bool ReadPath(std::u16string& path, Call call)
+{
+    DWORD units = MAX_PATH + 1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::wstring buffer(units, L'\0');
+        const DWORD length = call(units, buffer.data());
+        if (length == 0) {
+            return false;
+        }
+        if (length < units) {
+            path = FromWide(buffer.data(), length);
+            return true;
+        }
+        if (length > kLongestPathUnits) {
+            break;
+        }
+        units = length;
+    }
+    ::SetLastError(kErrorFilenameTooLong);
+    return false;
+}
+
+// Looked up, not imported: a system without it must still start the program.
+template <typename Function>
+Function Kernel32Function(const char* name)
+{
+    FARPROC address = ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+}
 
 // An advapi32 function, from the system directory, loaded on first use; null when
 // the system lacks it.

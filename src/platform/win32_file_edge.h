@@ -4,7 +4,8 @@
 // whether two handles are one file.
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/files.h"
+#include "platform/final_path.h"
 #include "platform/win32_edge.h"
 
 namespace platform {

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
 namespace platform {
 namespace {
@@ -59,15 +59,11 @@ File OpenOrCreateOwnName(const std::u16string& path, DWORD access, DWORD sharing
 
 }  // namespace
 
-std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUnits,
-                              std::u16string& fullPath)
+bool GetFullPathName(const std::u16string& path, std::u16string& fullPath)
 {
-    std::wstring buffer(bufferUnits, L'\0');
-    const DWORD length = ::GetFullPathNameW(Wide(path), bufferUnits, buffer.data(), nullptr);
-    if (length != 0 && length < bufferUnits) {
-        fullPath = FromWide(buffer.data(), length);
-    }
-    return length;
+    return ReadPath(fullPath, [&](DWORD units, wchar_t* buffer) {
+        return ::GetFullPathNameW(Wide(path), units, buffer, nullptr);
+    });
 }
 
 PathState QueryPath(const std::u16string& path)

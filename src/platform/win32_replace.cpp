@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/replace.h"
 #include "platform/win32_file_edge.h"
 
 namespace platform {

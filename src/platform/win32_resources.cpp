@@ -1,7 +1,7 @@
 // The Windows edge: the module handle and its resources.
 #include "platform/win32_edge.h"
 
-#include "platform/platform.h"
+#include "platform/resources.h"
 
 namespace platform {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <sddl.h>
 
-#include "platform/platform.h"
+#include "platform/run_lock.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/libraries.h"
+#include "platform/sessions.h"
 #include "platform/session_choice.h"
 
 namespace platform {

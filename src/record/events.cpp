@@ -5,7 +5,12 @@
 
 #include "common/text.h"
 #include "installer/installer.h"
-#include "platform/platform.h"
+#include "platform/account.h"
+#include "platform/boxes.h"
+#include "platform/environment.h"
+#include "platform/record_facts.h"
+#include "platform/resources.h"
+#include "platform/thread_state.h"
 #include "record/record.h"
 
 namespace record {

@@ -4,7 +4,11 @@
 
 #include "common/text.h"
 #include "files/final_path.h"
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
+#include "platform/record_facts.h"
+#include "platform/thread_state.h"
 #include "record/line.h"
 
 namespace record {

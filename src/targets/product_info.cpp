@@ -5,15 +5,15 @@
 
 #include "common/text.h"
 #include "installer/installer.h"
-#include "platform/platform.h"
+#include "platform/account.h"
 #include "record/events.h"
 #include "record/record.h"
 
 namespace {
 
-// Terminator included. Only the product name is read whole beyond it: a longer
-// version, language or package path is no valid one and reads as empty.
-constexpr std::uint32_t kInfoUnits = 1024;
+// A version, language, package path or locale longer than this is no valid one
+// and reads as empty; the product name is taken at any length.
+constexpr std::size_t kLongestInfo = 1023;
 
 // Far more product instances than any machine has; the bound only keeps a
 // misbehaving service from holding the walk.
@@ -24,36 +24,26 @@ constexpr std::uint32_t kContextPrecedence[] = {installer::kContextUserManaged,
                                                 installer::kContextUserUnmanaged,
                                                 installer::kContextMachine};
 
-std::u16string TextOf(const std::u16string& buffer)
-{
-    return buffer.substr(0, buffer.find(u'\0'));
-}
-
-// The installer may leave a cut-off text behind when it fails, so any failure
-// reads as empty. readWhole: a longer text is read again at the size reported.
+// Empty when the installer fails or the text is longer than longest.
 std::u16string ProductInfo(const std::u16string& productCode, const std::u16string& property,
-                           bool readWhole = false)
+                           std::size_t longest = kLongestInfo)
 {
-    std::u16string buffer(kInfoUnits, u'\0');
-    std::uint32_t count = kInfoUnits;
-    std::uint32_t result =
-        installer::GetProductInfo(productCode, property, buffer.data(), count);
-    if (result == installer::kMoreData && readWhole) {
-        buffer.assign(std::size_t{count} + 1, u'\0');  // the count leaves out the terminator
-        count = static_cast<std::uint32_t>(buffer.size());
-        result = installer::GetProductInfo(productCode, property, buffer.data(), count);
+    std::u16string value;
+    if (installer::GetProductInfo(productCode, property, value) != installer::kSuccess ||
+        value.size() > longest) {
+        return {};
     }
-    return result == installer::kSuccess ? TextOf(buffer) : std::u16string();
+    return value;
 }
 
 std::u16string PackageProperty(installer::MsiHandle package, const std::u16string& name)
 {
-    std::u16string buffer(kInfoUnits, u'\0');
-    std::uint32_t count = kInfoUnits;
-    if (installer::GetProperty(package, name, buffer.data(), count) != installer::kSuccess) {
+    std::u16string value;
+    if (installer::GetProperty(package, name, value) != installer::kSuccess ||
+        value.size() > kLongestInfo) {
         return {};
     }
-    return TextOf(buffer);
+    return value;
 }
 
 // Contexts of installed instances, by product code in ASCII capitals.
@@ -154,7 +144,7 @@ void ForgetInstalledInstances()
 bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16string& name,
                                   std::u16string& language, std::u16string& localeId)
 {
-    name = ProductInfo(productCode, u"ProductName", true);
+    name = ProductInfo(productCode, u"ProductName", std::u16string::npos);
     language = ProductInfo(productCode, u"Language");
 
     // Opening a product may raise the installer's own dialogs; keep them away.

@@ -5,7 +5,7 @@
 #include "common/run_state.h"
 #include "common/text.h"
 #include "installer/installer.h"
-#include "platform/platform.h"
+#include "platform/thread_state.h"
 #include "record/events.h"
 #include "targets/product_info.h"
 #include "targets/target_product.h"

@@ -7,7 +7,10 @@
 
 #include "common/run_state.h"
 #include "common/text.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/resources.h"
+#include "platform/sessions.h"
+#include "platform/thread_state.h"
 #include "record/events.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"

@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "common/run_state.h"
-#include "platform/platform.h"
+#include "platform/boxes.h"
+#include "platform/clock.h"
+#include "platform/processes.h"
+#include "platform/sessions.h"
 #include "record/events.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"

@@ -1,7 +1,5 @@
 #include "doubles/fake_installer.h"
 
-#include <algorithm>
-
 #include "common/text.h"
 
 namespace fake {
@@ -44,28 +42,6 @@ Product* FindProduct(const std::u16string& code)
 {
     const auto it = g_state.products.find(code);
     return it == g_state.products.end() ? nullptr : &it->second;
-}
-
-// msi.dll's text out-parameter: count holds the buffer's units (terminator
-// included) on entry and the value's length on return; a short buffer gets
-// the value cut to fit, and 234.
-std::uint32_t CopyOut(const std::u16string& value, char16_t* buffer, std::uint32_t& count)
-{
-    const std::uint32_t capacity = count;
-    count = static_cast<std::uint32_t>(value.size());
-    if (buffer == nullptr) {
-        return installer::kSuccess;
-    }
-    if (value.size() < capacity) {
-        std::copy(value.begin(), value.end(), buffer);
-        buffer[value.size()] = u'\0';
-        return installer::kSuccess;
-    }
-    if (capacity > 0) {
-        std::copy_n(value.begin(), capacity - 1, buffer);
-        buffer[capacity - 1] = u'\0';
-    }
-    return installer::kMoreData;
 }
 
 // Registers on product the patch whose file the command line names, as an
@@ -147,11 +123,9 @@ std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handl
 }
 
 std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
-                                     std::uint32_t& dataType, char16_t* buffer,
-                                     std::uint32_t& count)
+                                     std::uint32_t& dataType, std::u16string& value)
 {
-    fake::Record("SummaryInfoGetProperty " + std::to_string(property) + " " +
-                 std::to_string(count));
+    fake::Record("SummaryInfoGetProperty " + std::to_string(property));
     const fake::OpenHandle* open = fake::Find(handle, true);
     if (open == nullptr) {
         return fake::kErrorInvalidHandle;
@@ -160,14 +134,15 @@ std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
     const auto it = properties.find(property);
     if (it == properties.end()) {
         dataType = fake::kVtEmpty;
-        count = 0;
+        value.clear();
         return kSuccess;
+    }
+    if (it->second.readError != kSuccess) {
+        return it->second.readError;
     }
     dataType = it->second.dataType;
-    if (dataType != kVtText) {
-        return kSuccess;
-    }
-    return fake::CopyOut(it->second.value, buffer, count);
+    value = dataType == kVtText ? it->second.value : std::u16string();
+    return kSuccess;
 }
 
 int QueryProductState(const std::u16string& product)
@@ -203,10 +178,9 @@ std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
 }
 
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
-                             char16_t* buffer, std::uint32_t& count)
+                             std::u16string& value)
 {
-    fake::Record("GetProductInfo " + fake::Utf8(product) + " " + fake::Utf8(property) + " " +
-                 std::to_string(count));
+    fake::Record("GetProductInfo " + fake::Utf8(product) + " " + fake::Utf8(property));
     const fake::Product* found = fake::FindProduct(product);
     if (found == nullptr) {
         return fake::kErrorUnknownProduct;
@@ -218,7 +192,8 @@ std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string
     if (it == found->info.end()) {
         return fake::kErrorUnknownProperty;
     }
-    return fake::CopyOut(it->second, buffer, count);
+    value = it->second;
+    return kSuccess;
 }
 
 int SetInternalUI(int level)
@@ -246,18 +221,18 @@ std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle)
     return kSuccess;
 }
 
-std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, char16_t* buffer,
-                          std::uint32_t& count)
+std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, std::u16string& value)
 {
     const fake::OpenHandle* open = fake::Find(handle, false);
     fake::Record("GetProperty " + (open ? fake::Utf8(open->key) : std::string("invalid")) + " " +
-                 fake::Utf8(name) + " " + std::to_string(count));
+                 fake::Utf8(name));
     if (open == nullptr) {
         return fake::kErrorInvalidHandle;
     }
     const auto& properties = g_state.products[open->key].packageProperties;
     const auto it = properties.find(name);
-    return fake::CopyOut(it == properties.end() ? std::u16string() : it->second, buffer, count);
+    value = it == properties.end() ? std::u16string() : it->second;
+    return kSuccess;
 }
 
 std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_t context,

@@ -27,7 +27,8 @@ inline constexpr std::uint32_t kVtInteger = 3;  // VT_I4
 
 struct SummaryProperty {
     std::u16string value;
-    std::uint32_t dataType = installer::kVtText;  // other types leave the buffer alone
+    std::uint32_t dataType = installer::kVtText;  // other types read as empty
+    std::uint32_t readError = 0;                  // nonzero: the read fails with it
 };
 
 struct Summary {
@@ -42,7 +43,7 @@ struct Product {
     std::uint32_t contexts = installer::kContextMachine;
 
     // MsiGetProductInfoW: a missing name answers kErrorUnknownProperty; an
-    // entry in infoErrors answers that code with the buffer untouched.
+    // entry in infoErrors answers that code.
     std::map<std::u16string, std::u16string> info;
     std::map<std::u16string, std::uint32_t> infoErrors;
 
@@ -100,7 +101,7 @@ struct InstallerState {
     std::vector<LogCall> logCalls;
     std::vector<ConfigureCall> configureCalls;
 
-    // Every call in order, e.g. "QueryProductState {A}", "SummaryInfoGetProperty 7 2048".
+    // Every call in order, e.g. "QueryProductState {A}", "SummaryInfoGetProperty 7".
     std::vector<std::string> calls;
     // Runs after a call is recorded, before it is answered.
     std::function<void(const std::string& call)> onCall;

@@ -5,6 +5,21 @@
 #include <sstream>
 
 #include "common/text.h"
+#include "platform/account.h"
+#include "platform/boxes.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
+#include "platform/final_path.h"
+#include "platform/libraries.h"
+#include "platform/processes.h"
+#include "platform/record_facts.h"
+#include "platform/replace.h"
+#include "platform/resources.h"
+#include "platform/run_lock.h"
+#include "platform/sessions.h"
+#include "platform/thread_state.h"
 
 namespace fake {
 namespace {
@@ -27,6 +42,17 @@ const std::u16string& Followed(const std::u16string& path)
 }
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// A path the system hands back whole, or refuses as too long.
+bool TakesPath(const std::u16string& path, std::u16string& out)
+{
+    if (path.size() >= platform::kLongestPathUnits) {
+        g_state.lastError = platform::kErrorFilenameTooLong;
+        return false;
+    }
+    out = path;
+    return true;
+}
 
 bool StartsWithFolder(const std::u16string& path, const std::u16string& folder)
 {
@@ -275,36 +301,22 @@ bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value)
     return true;
 }
 
-std::uint32_t GetTempPath(std::uint32_t bufferUnits, std::u16string& path)
+bool GetTempPath(std::u16string& path)
 {
-    if (!g_state.tempPath) {
-        return 0;
-    }
-    const auto length = static_cast<std::uint32_t>(g_state.tempPath->size());
-    if (length + 1 > bufferUnits) {
-        return length + 1;
-    }
-    path = *g_state.tempPath;
-    return length;
+    return g_state.tempPath && fake::TakesPath(*g_state.tempPath, path);
 }
 
-std::uint32_t GetFullPathName(const std::u16string& path, std::uint32_t bufferUnits,
-                              std::u16string& fullPath)
+bool GetFullPathName(const std::u16string& path, std::u16string& fullPath)
 {
     if (g_state.fullPathFails || path.empty()) {
-        return 0;
+        return false;
     }
     std::u16string full = path;
     const bool absolute = fake::IsSeparator(path[0]) || (path.size() > 1 && path[1] == u':');
     if (!absolute) {
         full = g_state.currentDirectory + u"\\" + path;
     }
-    const auto length = static_cast<std::uint32_t>(full.size());
-    if (length + 1 > bufferUnits) {
-        return length + 1;
-    }
-    fullPath = full;
-    return length;
+    return fake::TakesPath(full, fullPath);
 }
 
 PathState QueryPath(const std::u16string& linkOrPath)

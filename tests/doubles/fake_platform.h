@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform/clock.h"
+#include "platform/final_path.h"
+#include "platform/processes.h"
 
 namespace fake {
 

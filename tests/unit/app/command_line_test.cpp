@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "doubles/fake_platform.h"
+#include "platform/environment.h"
 
 namespace {
 

@@ -6,6 +6,8 @@
 
 #include "common/text.h"
 #include "doubles/fake_platform.h"
+#include "platform/error_codes.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -105,7 +107,7 @@ TEST_F(ExtractTest, TempDirectoryUnavailableOrTooLong)
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_TRUE(path.empty());
 
-    os.tempPath = std::u16string(1024, u'x');  // does not fit with its terminator
+    os.tempPath = std::u16string(platform::kLongestPathUnits, u'x');  // too long for the system
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_TRUE(path.empty());
     EXPECT_TRUE(os.files.empty());

@@ -51,8 +51,8 @@ TEST_F(ProductInfoTest, VersionAndPackageAreEmptyWhenTheInstallerHasNone)
     EXPECT_EQ(GetProductVersion(kProduct), u"5.1.2");
     EXPECT_EQ(GetProductPackage(kProduct), u"C:\\Windows\\Installer\\1a2b.msi");
     EXPECT_EQ(fake::CallsStartingWith("GetProductInfo"),
-              (std::vector<std::string>{"GetProductInfo " + kCode + " VersionString 1024",
-                                        "GetProductInfo " + kCode + " LocalPackage 1024"}));
+              (std::vector<std::string>{"GetProductInfo " + kCode + " VersionString",
+                                        "GetProductInfo " + kCode + " LocalPackage"}));
 
     EXPECT_EQ(GetProductVersion(u"{unknown}"), u"");
     Product().info.erase(u"LocalPackage");
@@ -76,11 +76,11 @@ TEST_F(ProductInfoTest, LocaleIsReadWithTheInstallerUiSwitchedOff)
     EXPECT_EQ(localeId, u"1031");
 
     EXPECT_EQ(msi.calls, (std::vector<std::string>{
-                             "GetProductInfo " + kCode + " ProductName 1024",
-                             "GetProductInfo " + kCode + " Language 1024",
+                             "GetProductInfo " + kCode + " ProductName",
+                             "GetProductInfo " + kCode + " Language",
                              "SetInternalUI 2",
                              "OpenProduct " + kCode,
-                             "GetProperty " + kCode + " LOCALEID 1024",
+                             "GetProperty " + kCode + " LOCALEID",
                              "CloseHandle product " + kCode,
                              "SetInternalUI 5",
                          }));
@@ -89,18 +89,17 @@ TEST_F(ProductInfoTest, LocaleIsReadWithTheInstallerUiSwitchedOff)
     EXPECT_EQ(msi.invalidCloses, 0);
 }
 
-TEST_F(ProductInfoTest, LongNameIsReadWholeAtTheSizeReported)
+TEST_F(ProductInfoTest, LongNameIsTakenWholeButALongLocaleIsNone)
 {
     const std::u16string longName(3000, u'n');
     Product().info[u"ProductName"] = longName;
+    Product().packageProperties[u"LOCALEID"] = std::u16string(1024, u'1');
     std::u16string name;
     std::u16string language;
-    std::u16string localeId;
+    std::u16string localeId = u"0";
     GetProductNameLanguageLocale(kProduct, name, language, localeId);
     EXPECT_EQ(name, longName);
-    EXPECT_EQ(fake::CallsStartingWith("GetProductInfo " + kCode + " ProductName"),
-              (std::vector<std::string>{"GetProductInfo " + kCode + " ProductName 1024",
-                                        "GetProductInfo " + kCode + " ProductName 3001"}));
+    EXPECT_EQ(localeId, u"");
 }
 
 TEST_F(ProductInfoTest, UnopenablePackageKeepsTheLocaleAndRestoresTheUi)

@@ -10,6 +10,7 @@
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
+#include "platform/error_codes.h"
 #include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -100,13 +101,13 @@ TEST_F(SelectionTest, ProductIsInspectedThenSequencedThenCheckedForThePatch)
     EXPECT_EQ(Select(u"{A};"), 1);
     EXPECT_EQ(msi.calls, (std::vector<std::string>{
                              "QueryProductState {A}",
-                             "GetProductInfo {A} VersionString 1024",
-                             "GetProductInfo {A} LocalPackage 1024",
-                             "GetProductInfo {A} ProductName 1024",
-                             "GetProductInfo {A} Language 1024",
+                             "GetProductInfo {A} VersionString",
+                             "GetProductInfo {A} LocalPackage",
+                             "GetProductInfo {A} ProductName",
+                             "GetProductInfo {A} Language",
                              "SetInternalUI 2",
                              "OpenProduct {A}",
-                             "GetProperty {A} LOCALEID 1024",
+                             "GetProperty {A} LOCALEID",
                              "CloseHandle product {A}",
                              "SetInternalUI 1",
                              "EnumProducts {A} 0",

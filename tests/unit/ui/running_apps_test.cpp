@@ -5,6 +5,7 @@
 #include "common/run_state.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
+#include "platform/processes.h"
 #include "record/record.h"
 #include "ui/message_ids.h"
 #include "unit/record/record_lines.h"
