@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "files/handed_on_path.h"
+#include "files/temp_folders.h"
 #include "payload/extract.h"
 #include "payload/leftover.h"
 #include "payload/summary.h"
