@@ -19,6 +19,7 @@
 #include "ui/message_ids.h"
 #include "ui/messages.h"
 #include "ui/running_apps.h"
+#include "ui/string_table.h"
 
 namespace {
 
