@@ -86,10 +86,10 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     MakeCurrent(target);
 
     std::u16string patchPath;
-    if (!patch.PathNow(patchPath)) {
+    if (!patch.CheckedPath(patchPath)) {
         const std::uint32_t error = FailureCode(platform::GetLastError());
         platform::SetLastError(error);
-        record::StepFailed(record::Step::HandOnPatch, error);
+        record::StepFailed(record::Step::PassPatchToInstaller, error);
         ShowMessage(msg::kInstallFailed);
         return error;
     }
@@ -163,18 +163,18 @@ std::uint32_t RunInstall()
     std::u16string patchPath;
     std::u16string patchCode;
     std::u16string productList;
-    if (!patch.PathNow(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
-        !patch.PathNow(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
+    if (!patch.CheckedPath(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
+        !patch.CheckedPath(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
         return Fail(record::Step::ReadPatch);
     }
     record::PatchRead(patchCode, productList);
 
     InstallResults results;
     results.selection = SelectTargets(patchPath, patchCode, productList,
-                                    [&patch](std::u16string& path) { return patch.PathNow(path); });
+                                    [&patch](std::u16string& path) { return patch.CheckedPath(path); });
     if (results.selection.patchError != installer::kSuccess) {
         platform::SetLastError(results.selection.patchError);
-        return Fail(record::Step::HandOnPatch);
+        return Fail(record::Step::PassPatchToInstaller);
     }
 
     TargetList& targets = ProcessTargetList();

@@ -51,7 +51,7 @@ bool TempPatch::Create()
     return false;
 }
 
-bool TempPatch::PathNow(std::u16string& path) const
+bool TempPatch::CheckedPath(std::u16string& path) const
 {
     return RecheckPathToHandOn(held_, created_, path);
 }
@@ -60,5 +60,5 @@ bool ReadEmbeddedPatchTemplate(std::u16string& productList)
 {
     TempPatch patch;
     std::u16string path;
-    return patch.Create() && patch.PathNow(path) && ReadPatchTemplate(path, productList);
+    return patch.Create() && patch.CheckedPath(path) && ReadPatchTemplate(path, productList);
 }

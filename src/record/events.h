@@ -80,7 +80,7 @@ enum class Step {
     ExportPatchList,   // /p
     ListProducts,      // /i
     RunLock,           // waiting for another run to end
-    HandOnPatch,       // handing the checked patch to the installer
+    PassPatchToInstaller,  // handing the checked patch to the installer
 };
 void StepFailed(Step step, std::uint32_t error);
 
