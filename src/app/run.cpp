@@ -1,6 +1,8 @@
 #include "app/run.h"
 
 #include "app/command_line.h"
+#include "common/file_names.h"
+#include "files/temp_folders.h"
 #include "install/driver.h"
 #include "installer/installer.h"
 #include "payload/extract.h"
@@ -14,6 +16,16 @@
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 #include "ui/messages.h"
+
+namespace {
+
+// Where /l writes when it names no file.
+std::u16string DefaultRecordPath()
+{
+    return WithClosingSeparator(FirstTemporaryFolder()) + u"servicepack.log";
+}
+
+}  // namespace
 
 void ShowProductList()
 {

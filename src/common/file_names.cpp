@@ -44,3 +44,9 @@ std::u16string AvoidDeviceName(const std::u16string& name)
                                     isNumberedDevice);
     return device ? u"_" + name : name;
 }
+
+std::u16string WithClosingSeparator(const std::u16string& folder)
+{
+    const bool closed = !folder.empty() && (folder.back() == u'\\' || folder.back() == u'/');
+    return closed ? folder : folder + u'\\';
+}

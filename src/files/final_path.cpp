@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "platform/error_codes.h"
+#include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
 

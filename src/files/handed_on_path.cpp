@@ -2,6 +2,7 @@
 
 #include "files/final_path.h"
 #include "platform/error_codes.h"
+#include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
 

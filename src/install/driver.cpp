@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "install/install_command.h"
 #include "install/log_file.h"
+#include "install/outcome.h"
 #include "install/run_lock.h"
 #include "install/version.h"
 #include "installer/installer.h"
@@ -22,6 +23,7 @@
 #include "ui/message_ids.h"
 #include "ui/messages.h"
 #include "ui/running_apps.h"
+#include "ui/string_table.h"
 
 namespace {
 
@@ -29,53 +31,6 @@ namespace {
 constexpr std::uint32_t kErrorUserExit = 1602;
 // Reported for a failed step that left no error code of its own.
 constexpr std::uint32_t kErrorInstallFailure = 1603;
-constexpr unsigned kNoMessage = 0;
-
-// What the run came to, product by product.
-struct Tally {
-    SelectionCounts selection;
-    const TargetProduct* upToDate = nullptr;  // the first passed over as up to date
-    int patched = 0;
-    std::uint32_t restart = installer::kSuccess;  // 3010 or 1641 when a product asked for one
-    std::uint32_t failure = installer::kSuccess;  // the result of the product that failed
-};
-
-// The one outcome the closing box and the exit code both come from.
-struct Outcome {
-    unsigned message;
-    unsigned addedText;
-    std::uint32_t exitCode;
-};
-
-// The first failure of the run, selection's before the installations'; a busy
-// service outranks any other, since a later run may then get further.
-std::uint32_t Failure(const Tally& tally)
-{
-    if (tally.failure == installer::kInstallAlreadyRunning) {
-        return tally.failure;
-    }
-    return tally.selection.failure != installer::kSuccess ? tally.selection.failure
-                                                          : tally.failure;
-}
-
-Outcome Decide(const Tally& tally)
-{
-    if (const std::uint32_t failure = Failure(tally); failure != installer::kSuccess) {
-        return {kNoMessage, kNoMessage, failure};  // the failure showed its own message
-    }
-    if (tally.patched > 0) {
-        const unsigned restart =
-            tally.restart != installer::kSuccess ? msg::kRestartNeeded : kNoMessage;
-        return {msg::kInstalled, restart, tally.restart};
-    }
-    if (tally.selection.refused > 0) {
-        return {kNoMessage, kNoMessage, installer::kPatchTargetNotFound};  // message 308 said why
-    }
-    if (tally.upToDate != nullptr || tally.selection.alreadyPatched > 0) {
-        return {msg::kUpToDate, kNoMessage, installer::kSuccess};
-    }
-    return {msg::kNoProduct, kNoMessage, installer::kPatchTargetNotFound};
-}
 
 // Shows message 300 with the error at hand, which becomes the outcome.
 std::uint32_t Fail(record::Step step)
@@ -134,10 +89,10 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     MakeCurrent(target);
 
     std::u16string patchPath;
-    if (!patch.PathNow(patchPath)) {
+    if (!patch.CheckedPath(patchPath)) {
         const std::uint32_t error = FailureCode(platform::GetLastError());
         platform::SetLastError(error);
-        record::StepFailed(record::Step::HandOnPatch, error);
+        record::StepFailed(record::Step::PassPatchToInstaller, error);
         ShowMessage(msg::kInstallFailed);
         return error;
     }
@@ -211,18 +166,18 @@ std::uint32_t RunInstall()
     std::u16string patchPath;
     std::u16string patchCode;
     std::u16string productList;
-    if (!patch.PathNow(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
-        !patch.PathNow(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
+    if (!patch.CheckedPath(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
+        !patch.CheckedPath(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
         return Fail(record::Step::ReadPatch);
     }
     record::PatchRead(patchCode, productList);
 
-    Tally tally;
-    tally.selection = SelectTargets(patchPath, patchCode, productList,
-                                    [&patch](std::u16string& path) { return patch.PathNow(path); });
-    if (tally.selection.patchError != installer::kSuccess) {
-        platform::SetLastError(tally.selection.patchError);
-        return Fail(record::Step::HandOnPatch);
+    InstallResults results;
+    results.selection = SelectTargets(patchPath, patchCode, productList,
+                                    [&patch](std::u16string& path) { return patch.CheckedPath(path); });
+    if (results.selection.patchError != installer::kSuccess) {
+        platform::SetLastError(results.selection.patchError);
+        return Fail(record::Step::PassPatchToInstaller);
     }
 
     TargetList& targets = ProcessTargetList();
@@ -236,31 +191,31 @@ std::uint32_t RunInstall()
 
     const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
     std::vector<std::u16string> logPaths;
-    for (std::size_t i = 0; i < targets.Count() && tally.failure == installer::kSuccess; ++i) {
+    for (std::size_t i = 0; i < targets.Count() && results.failure == installer::kSuccess; ++i) {
         TargetProduct& target = targets.At(i);
         // Already updated: passed over without a word, the others still need the patch.
         if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
-            tally.upToDate = tally.upToDate != nullptr ? tally.upToDate : &target;
+            results.upToDate = results.upToDate != nullptr ? results.upToDate : &target;
             record::UpToDate(RecordedFacts(target), kUpToDateVersion);
             continue;
         }
         const std::uint32_t result = ApplyPatch(target, patch, leadingPatchCode, logPaths);
         if (!IsPatched(result)) {
-            tally.failure = result;
+            results.failure = result;
         } else {
-            ++tally.patched;
+            ++results.patched;
             // A restart begun outweighs one still to come.
-            if (result != installer::kSuccess && tally.restart != installer::kRebootInitiated) {
-                tally.restart = result;
+            if (result != installer::kSuccess && results.restart != installer::kRebootInitiated) {
+                results.restart = result;
             }
         }
     }
 
     // A closing box left open must not hold off the next run.
     runLock.Reset();
-    const Outcome outcome = Decide(tally);
-    if (outcome.message == msg::kUpToDate && tally.upToDate != nullptr) {
-        MakeCurrent(*tally.upToDate);
+    const Outcome outcome = DecideOutcome(results);
+    if (outcome.message == msg::kUpToDate && results.upToDate != nullptr) {
+        MakeCurrent(*results.upToDate);
     }
     if (outcome.message != kNoMessage) {
         ShowMessage(outcome.message, outcome.addedText);

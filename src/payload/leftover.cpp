@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "files/final_path.h"
-#include "payload/extract.h"
+#include "payload/embedded_patch.h"
 #include "platform/error_codes.h"
 #include "platform/files.h"
 #include "platform/final_path.h"

@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "files/handed_on_path.h"
+#include "files/temp_folders.h"
 #include "payload/extract.h"
 #include "payload/leftover.h"
 #include "payload/summary.h"
 #include "platform/error_codes.h"
+#include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
 
@@ -53,7 +55,7 @@ bool TempPatch::Create()
     return false;
 }
 
-bool TempPatch::PathNow(std::u16string& path) const
+bool TempPatch::CheckedPath(std::u16string& path) const
 {
     return RecheckPathToHandOn(held_, created_, path);
 }
@@ -62,5 +64,5 @@ bool ReadEmbeddedPatchTemplate(std::u16string& productList)
 {
     TempPatch patch;
     std::u16string path;
-    return patch.Create() && patch.PathNow(path) && ReadPatchTemplate(path, productList);
+    return patch.Create() && patch.CheckedPath(path) && ReadPatchTemplate(path, productList);
 }

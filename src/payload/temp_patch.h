@@ -21,7 +21,7 @@ public:
     // the name it was made under, since a link on the way may have been switched),
     // taken again and confirmed to open that very file; false (a refusal)
     // otherwise. Called just before each installer call that opens the patch by name.
-    bool PathNow(std::u16string& path) const;
+    bool CheckedPath(std::u16string& path) const;
 
 private:
     std::u16string created_;  // empty until extraction made a file of ours

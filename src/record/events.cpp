@@ -51,7 +51,7 @@ std::u16string Join(Parts parts)
     return text;
 }
 
-void Say(Parts parts) { Write(Join(parts)); }
+void WriteLine(Parts parts) { Write(Join(parts)); }
 
 std::u16string Decimal(std::uint64_t value) { return ToDecimal(static_cast<std::int64_t>(value)); }
 
@@ -175,7 +175,7 @@ std::u16string_view StepText(Step step)
         return u"reading the product codes (/i)";
     case Step::RunLock:
         return u"waiting for another run of a service pack to end";
-    case Step::HandOnPatch:
+    case Step::PassPatchToInstaller:
         return u"handing the checked patch to the installer (it is no longer at its path)";
     }
     return {};
@@ -200,8 +200,8 @@ void RunStarted()
     }
     const LastErrorKept kept;
     const std::u16string path = platform::ModulePath();
-    Say({u"start: ", FileName(path), u" version ", ProgramVersion(), u" (", path, u")"});
-    Say({u"command line: ", platform::CommandLine()});
+    WriteLine({u"start: ", FileName(path), u" version ", ProgramVersion(), u" (", path, u")"});
+    WriteLine({u"command line: ", platform::CommandLine()});
     std::u16string name;
     std::u16string sid;
     const bool known = platform::Account(name, sid);
@@ -209,18 +209,18 @@ void RunStarted()
     const std::u16string_view system =
         platform::IsLocalSystem() ? u", LocalSystem" : u", not LocalSystem";
     if (known) {
-        Say({u"account: ", name.empty() ? u"(no name)" : name, u", SID ", sid, system});
+        WriteLine({u"account: ", name.empty() ? u"(no name)" : name, u", SID ", sid, system});
     } else {
-        Say({u"account: unknown (", reason, u")", system});
+        WriteLine({u"account: unknown (", reason, u")", system});
     }
     std::uint32_t session = 0;
     const bool sessionKnown = platform::SessionId(session);
-    Say({u"session ", sessionKnown ? Decimal(session) : kUnknown,
+    WriteLine({u"session ", sessionKnown ? Decimal(session) : kUnknown,
          platform::IsDesktopVisible()
              ? u", the desktop is visible: boxes can be answered"
              : u", no one sees the desktop: boxes go to the person at the machine, if asked"});
     const std::uint16_t language = platform::GetUserDefaultUILanguage();
-    Say({u"user's UI language: ", Decimal(language), u" ", platform::LanguageName(language)});
+    WriteLine({u"user's UI language: ", Decimal(language), u" ", platform::LanguageName(language)});
 }
 
 void TempFolderChosen(const std::u16string& folder, TempReason reason)
@@ -234,7 +234,7 @@ void TempFolderChosen(const std::u16string& folder, TempReason reason)
     const bool fromTemp = reason == TempReason::SystemAnswer &&
                           platform::GetEnvironmentVariable(u"TEMP", temp) &&
                           EqualsAsciiIgnoringCase(WithoutSeparator(temp), WithoutSeparator(folder));
-    Say({u"temporary folder: ", folder, u", from ",
+    WriteLine({u"temporary folder: ", folder, u", from ",
          fromTemp ? u"TEMP (TMP names no folder)" : TempReasonText(reason)});
 }
 
@@ -257,7 +257,7 @@ void PatchRead(const std::u16string& revision, const std::u16string& productList
         ++listed;
         at = separator == std::u16string::npos ? productList.size() : separator + 1;
     }
-    Say({u"patch ", code, u", supersedes ", superseded.empty() ? u"none" : superseded,
+    WriteLine({u"patch ", code, u", supersedes ", superseded.empty() ? u"none" : superseded,
          u", lists ", Decimal(static_cast<std::uint64_t>(listed)), u" product(s)"});
 }
 
@@ -267,7 +267,7 @@ void ProductSelected(const Product& product, Decision decision, std::uint32_t re
         return;
     }
     const LastErrorKept kept;
-    Say({Describe(product), u": ", DecisionText(decision),
+    WriteLine({Describe(product), u": ", DecisionText(decision),
          decision == Decision::Refused || decision == Decision::Failed ? Error(refusal)
                                                                     : std::u16string()});
 }
@@ -275,7 +275,7 @@ void ProductSelected(const Product& product, Decision decision, std::uint32_t re
 void OtherUsersCopy(const std::u16string& code, const std::u16string& userSid,
                     std::uint32_t context)
 {
-    Say({u"product ", code, u" is installed ", ContextName(context), u" for user ", userSid,
+    WriteLine({u"product ", code, u" is installed ", ContextName(context), u" for user ", userSid,
          u": not reachable from this account"});
 }
 
@@ -284,7 +284,7 @@ void UpToDate(const Product& product, const std::u16string& upToDate)
     if (!IsOpen()) {
         return;
     }
-    Say({Describe(product), u": up to date at ", upToDate, u" or later: passed over"});
+    WriteLine({Describe(product), u": up to date at ", upToDate, u" or later: passed over"});
 }
 
 void ApplicationsNotChecked()
@@ -299,17 +299,17 @@ void ApplicationRunning(const std::u16string& exeName, bool seen, Answer answer)
              : u"the person at the machine was asked in their session";
     switch (answer) {
     case Answer::Retry:
-        Say({u"running application ", exeName, u": ", who, u" and chose Retry"});
+        WriteLine({u"running application ", exeName, u": ", who, u" and chose Retry"});
         return;
     case Answer::Cancel:
-        Say({u"running application ", exeName, u": ", who, u" and chose Cancel"});
+        WriteLine({u"running application ", exeName, u": ", who, u" and chose Cancel"});
         return;
     case Answer::TimedOut:
-        Say({u"running application ", exeName, u": ", who,
+        WriteLine({u"running application ", exeName, u": ", who,
              u" and did not answer within the time /ask allows: the run ends as if cancelled"});
         return;
     case Answer::NoBox:
-        Say({u"running application ", exeName,
+        WriteLine({u"running application ", exeName,
              seen ? u": the box asking to close it could not be shown: the run ends as if cancelled"
                   : u": no one could be asked (no one sees this desktop, and no single signed-in "
                     u"session could be reached, or no time of /ask was left): the run ends as if "
@@ -331,7 +331,7 @@ void Installed(const Product& product, const Installation& installation)
     }
     const LastErrorKept kept;
     const bool logged = !installation.logPath.empty();
-    Say({u"installed ", product.code, u" \"", product.name, u"\": log ",
+    WriteLine({u"installed ", product.code, u" \"", product.name, u"\": log ",
          logged ? installation.logPath : Join({u"none (", Error(installation.logError), u")"}),
          u"; command line \"", installation.commandLine, u"\"; result ",
          Error(installation.result), u"; took ", Decimal(installation.milliseconds), u" ms"});
@@ -343,7 +343,7 @@ void StepFailed(Step step, std::uint32_t error)
         return;
     }
     const LastErrorKept kept;
-    Say({u"failed: ", StepText(step), u": error ", Error(error)});
+    WriteLine({u"failed: ", StepText(step), u": error ", Error(error)});
 }
 
 void MessageShown(unsigned id, const std::u16string& text)
@@ -351,7 +351,7 @@ void MessageShown(unsigned id, const std::u16string& text)
     if (!IsOpen()) {
         return;
     }
-    Say({u"message ", Decimal(id), u" shown: ", text});
+    WriteLine({u"message ", Decimal(id), u" shown: ", text});
 }
 
 void MessageToldInSession(unsigned id, const std::u16string& text)
@@ -359,7 +359,7 @@ void MessageToldInSession(unsigned id, const std::u16string& text)
     if (!IsOpen()) {
         return;
     }
-    Say({u"message ", Decimal(id), u" shown, without waiting, in the session of the person "
+    WriteLine({u"message ", Decimal(id), u" shown, without waiting, in the session of the person "
          u"asked: ", text});
 }
 
@@ -368,7 +368,7 @@ void MessageSuppressed(unsigned id, bool quiet)
     if (!IsOpen()) {
         return;
     }
-    Say({u"message ", Decimal(id), u" not shown: ", quiet ? u"/q" : u"no one sees the desktop"});
+    WriteLine({u"message ", Decimal(id), u" not shown: ", quiet ? u"/q" : u"no one sees the desktop"});
 }
 
 void RunEnded(std::uint32_t outcome, std::uint32_t exitCode)

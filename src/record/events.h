@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "files/temp_folders.h"
+
 // What each room of the run reports to the record, one call per decision. The
 // wording is made here, in English for administrators; every call is free of
 // platform calls unless a record is open.
@@ -15,13 +17,6 @@ namespace record {
 // whether anyone sees the desktop and the user's UI language.
 void RunStarted();
 
-enum class TempReason {
-    Tmp,                 // TMP names an existing folder
-    SystemForLocalSystem,  // LocalSystem: the system's own folder, never TMP
-    SystemAnswer,        // TMP unusable: the system's answer (TEMP or its fall-backs)
-    Root,                // neither exists: the root of the current drive
-    Current,             // nor that: the current folder
-};
 void TempFolderChosen(const std::u16string& folder, TempReason reason);
 
 // ---- the patch and the products ---------------------------------------------
@@ -85,7 +80,7 @@ enum class Step {
     ExportPatchList,   // /p
     ListProducts,      // /i
     RunLock,           // waiting for another run to end
-    HandOnPatch,       // handing the checked patch to the installer
+    PassPatchToInstaller,  // handing the checked patch to the installer
 };
 void StepFailed(Step step, std::uint32_t error);
 

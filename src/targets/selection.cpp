@@ -69,7 +69,7 @@ std::u16string LeadingPatchCode(const std::u16string& patchCode)
 }
 
 SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                              std::u16string productList, const PatchPathNow& pathNow)
+                              std::u16string productList, const CheckedPatchPath& checkedPath)
 {
     if (productList.size() > 1 && productList.back() != kListSeparator) {
         productList += kListSeparator;
@@ -94,7 +94,7 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
         ++counts.present;
         Inspect(product);
         std::u16string path = patchPath;
-        if (pathNow && !pathNow(path)) {
+        if (checkedPath && !checkedPath(path)) {
             counts.patchError = platform::GetLastError();
             break;
         }

@@ -6,7 +6,7 @@
 
 // The path of the held patch as it may be handed on now; false (with the
 // reason in the last-error value) when it no longer leads to the file checked.
-using PatchPathNow = std::function<bool(std::u16string&)>;
+using CheckedPatchPath = std::function<bool(std::u16string&)>;
 
 // What selection found among the listed products.
 struct SelectionCounts {
@@ -22,10 +22,11 @@ struct SelectionCounts {
 };
 
 // Appends to the process TargetList each listed product that is present, can
-// be sequenced, and lacks the patch. With pathNow, the path handed to the
+// be sequenced, and lacks the patch. With checkedPath, the path handed to the
 // installer is taken again from the held patch before each call that opens it.
 SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                              std::u16string productList, const PatchPathNow& pathNow = {});
+                              std::u16string productList,
+                              const CheckedPatchPath& checkedPath = {});
 
 // The patch's own code: the leading GUID of its revision text.
 std::u16string LeadingPatchCode(const std::u16string& patchCode);

@@ -18,6 +18,9 @@ inline constexpr unsigned kHelp = 315;
 inline constexpr unsigned kRestartNeeded = 316;
 inline constexpr unsigned kFilesInUse = 320;
 inline constexpr unsigned kRunningApplications = 321;
+// The lowest and the highest of the ids above.
+inline constexpr unsigned kFirstId = kInstallFailed;
+inline constexpr unsigned kLastId = kRunningApplications;
 }  // namespace msg
 
 // Every caller loads texts with this capacity (terminator included).

@@ -13,7 +13,7 @@
 #include "record/events.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
-#include "ui/messages.h"
+#include "ui/string_table.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "common/run_state.h"
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
-#include "payload/extract.h"
+#include "files/temp_names.h"
 #include "record/record.h"
 #include "targets/product_info.h"
 #include "targets/target_product.h"

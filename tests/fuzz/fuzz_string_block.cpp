@@ -2,7 +2,7 @@
 #include "common/text.h"
 #include "doubles/fake_platform.h"
 #include "fuzz/fuzz_input.h"
-#include "ui/messages.h"
+#include "ui/string_table.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "common/text.h"
 #include "doubles/fake_platform.h"
-#include "platform/error_codes.h"
+#include "files/temp_names.h"
 #include "platform/files.h"
 
 namespace {
@@ -127,74 +127,6 @@ TEST_F(ExtractTest, MissingOrEmptyResourceCreatesNothing)
     EXPECT_TRUE(os.files.empty());
 }
 
-TEST_F(ExtractTest, GivenPathIsReplacedByACompleteCopy)
-{
-    os.files[u"C:\\Work\\out.msp"] = std::vector<std::uint8_t>(100, 0x55);
-    std::u16string path = u"C:\\Work\\out.msp";
-    ASSERT_TRUE(ExtractPatch(path));
-    EXPECT_EQ(path, u"C:\\Work\\out.msp");
-    EXPECT_EQ(os.files[path], kPayload);
-    EXPECT_EQ(os.files.size(), 1u);  // the copy it was written to has become the target
-    EXPECT_TRUE(os.unflushed.empty());  // on disk before it took the target's place
-}
-
-TEST_F(ExtractTest, WhatIsNoFileIsRefusedAndNothingIsLeft)
-{
-    os.directories.insert(u"C:\\Work\\folder");
-    for (const char16_t* given : {u"C:\\Work\\folder", u"C:\\Work\\folder\\", u"folder"}) {
-        std::u16string path = given;
-        EXPECT_FALSE(ExtractPatch(path));
-        EXPECT_EQ(os.lastError, platform::kErrorAccessDenied);
-        EXPECT_TRUE(os.files.empty());  // nothing put in its place, no side file left
-    }
-}
-
-TEST_F(ExtractTest, NamesOfTheTemporaryFormAreNeverTheSideFile)
-{
-    struct Case {
-        std::u16string given;
-        std::vector<std::u16string> existing;
-        std::u16string written;
-    };
-    for (const Case& c : {Case{u"MSP2", {}, u"C:\\Work\\MSP2"},
-                          Case{u"C:\\Work\\msp2", {}, u"C:\\Work\\msp2"},
-                          Case{u"MSP2", {u"C:\\Work\\MSP2"}, u"C:\\Work\\MSP2"},
-                          Case{u"MSP3", {u"C:\\Work\\MSP2"}, u"C:\\Work\\MSP3"},
-                          Case{u"MSP3", {u"C:\\Work\\MSP2", u"C:\\Work\\MSP3"},
-                               u"C:\\Work\\MSP3"}}) {
-        SetUp();
-        for (const auto& name : c.existing) {
-            os.files[name] = {7};
-        }
-        auto expected = os.files;
-        expected[c.written] = kPayload;
-        std::u16string path = c.given;
-        EXPECT_TRUE(ExtractPatch(path)) << ToUtf8(c.given) << ": " << os.lastError;
-        EXPECT_TRUE(os.files == expected) << ToUtf8(c.given);
-    }
-}
-
-TEST_F(ExtractTest, FolderThatNoLongerLeadsToTheHeldOneIsLeftAlone)
-{
-    // The folder is switched for another once the side file is there: nothing more
-    // is moved or deleted, here or there.
-    const std::map<std::u16string, std::vector<std::uint8_t>> before = {
-        {u"C:\\A\\out.msp", {0xA}}, {u"C:\\B\\out.msp", {0xB}}};
-    os.directories.insert({u"C:\\A", u"C:\\B"});
-    os.files = before;
-    os.beforeCreate = [&](const std::u16string& name) {
-        if (name == u"C:\\A\\MSP2") {
-            os.links[u"C:\\A"] = u"C:\\B";
-        }
-    };
-    std::u16string path = u"C:\\A\\out.msp";
-    EXPECT_FALSE(ExtractPatch(path));
-    EXPECT_EQ(os.lastError, platform::kErrorAccessDenied);
-    os.files.erase(u"C:\\A\\MSP2");  // the side file stays where it was made
-    EXPECT_TRUE(os.files == before);
-    EXPECT_TRUE(os.deleted.empty());
-}
-
 TEST_F(ExtractTest, FileThatCannotBeOpenedFails)
 {
     std::u16string path = u"C:\\Nowhere\\out.msp";
@@ -211,34 +143,17 @@ TEST_F(ExtractTest, FileThatCannotBeOpenedFails)
     EXPECT_TRUE(os.files.empty());
 }
 
-TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndExistingFilesAlone)
+TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndOtherFilesAlone)
 {
-    const std::u16string target = u"C:\\Work\\out.msp";
     const std::map<std::u16string, std::vector<std::uint8_t>> before = {
-        {target, std::vector<std::uint8_t>(100, 0x55)}};
-    for (const std::u16string& given : {std::u16string(), target}) {
-        SetUp();
-        os.files = before;
-        os.writeLimit = 4;  // disk full
-        std::u16string path = given;
-        EXPECT_FALSE(ExtractPatch(path));
-        EXPECT_EQ(os.lastError, 112u);
-        EXPECT_TRUE(os.files == before);
-        EXPECT_EQ(os.openFiles, 0);
-    }
-
-    // Cannot be replaced, in each of the ways the system reports.
-    for (const std::uint32_t error :
-         {platform::kErrorUnableToRemoveReplaced, platform::kErrorUnableToMoveReplacement,
-          platform::kErrorUnableToMoveReplacement2, platform::kErrorAccessDenied}) {
-        SetUp();
-        os.files = before;
-        os.replaceError = error;
-        std::u16string path = target;
-        EXPECT_FALSE(ExtractPatch(path));
-        EXPECT_EQ(os.lastError, error);
-        EXPECT_TRUE(os.files == before) << error;
-    }
+        {u"C:\\Work\\out.msp", std::vector<std::uint8_t>(100, 0x55)}};
+    os.files = before;
+    os.writeLimit = 4;  // disk full
+    std::u16string path;
+    EXPECT_FALSE(ExtractPatch(path));
+    EXPECT_EQ(os.lastError, 112u);
+    EXPECT_TRUE(os.files == before);
+    EXPECT_EQ(os.openFiles, 0);
 }
 
 TEST_F(ExtractTest, DirectoryWhoseEntriesCannotBeCheckedIsGivenUp)

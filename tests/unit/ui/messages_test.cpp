@@ -11,6 +11,7 @@
 #include "doubles/process_reset.h"
 #include "ui/format.h"
 #include "ui/message_ids.h"
+#include "ui/string_table.h"
 #include "unit/ui/string_tables.h"
 
 namespace {
