@@ -14,6 +14,12 @@ set(DEBIAN_PYTHON /usr/bin/python3)
 
 set(PATCH_PACKAGE "" CACHE FILEPATH "Patch package (.msp) to embed; empty embeds the demo patch")
 set(PATCH_LIST_TEXTS "" CACHE STRING "Patch-list texts to embed as TXT 206, 207, ... (;-separated); empty embeds the demo text")
+set(PATCH_LIST_CHECK "error" CACHE STRING
+    "A patch-list text naming a product the patch does not target: error (fails the build) or warning")
+set_property(CACHE PATCH_LIST_CHECK PROPERTY STRINGS error warning)
+if(NOT PATCH_LIST_CHECK MATCHES "^(error|warning)$")
+    message(FATAL_ERROR "PATCH_LIST_CHECK: \"${PATCH_LIST_CHECK}\" is neither error nor warning")
+endif()
 
 set(DEMO_DIR ${CMAKE_BINARY_DIR}/demo)
 file(MAKE_DIRECTORY ${DEMO_DIR})
@@ -76,10 +82,22 @@ function(servicepack_add_executable target output_name patch texts)
         math(EXPR id "${id} + 1")
     endforeach()
     file(GENERATE OUTPUT ${rc} CONTENT "${body}")
-    set_source_files_properties(${rc} PROPERTIES
-        OBJECT_DEPENDS "${patch};${texts};${RESOURCE_FILES}")
 
-    add_executable(${target} WIN32 ${WIN32_EDGE_SOURCES} ${rc})
+    # The texts must describe the patch they travel with.
+    set(checked ${CMAKE_CURRENT_BINARY_DIR}/${target}_patch_list.checked)
+    set(warn)
+    if(PATCH_LIST_CHECK STREQUAL "warning")
+        set(warn --warn)
+    endif()
+    add_custom_command(OUTPUT ${checked}
+        COMMAND ${DEBIAN_PYTHON} ${CMAKE_SOURCE_DIR}/tools/check_patch_list.py --patch ${patch}
+            ${warn} --stamp ${checked} ${texts}
+        DEPENDS ${CMAKE_SOURCE_DIR}/tools/check_patch_list.py ${patch} ${texts}
+        COMMENT "patch-list texts of ${output_name} against its patch" VERBATIM)
+    set_source_files_properties(${rc} PROPERTIES
+        OBJECT_DEPENDS "${patch};${texts};${RESOURCE_FILES};${CMAKE_BINARY_DIR}/generated/build_settings.h;${checked}")
+
+    add_executable(${target} WIN32 ${WIN32_EDGE_SOURCES} ${rc} ${checked})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/resources)
     target_link_libraries(${target} PRIVATE servicepack_core)

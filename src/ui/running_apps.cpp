@@ -1,10 +1,11 @@
 #include "ui/running_apps.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <cstdint>
 #include <vector>
 
+#include "build_settings.h"
 #include "common/run_state.h"
 #include "platform/boxes.h"
 #include "platform/clock.h"
@@ -22,11 +23,8 @@ struct WatchedApplication {
     const char16_t* displayName;
 };
 
-// Examined in this order.
-constexpr std::array<WatchedApplication, 2> kWatchedApplications = {{
-    {u"plrx.exe", u"Plotrix\n"},
-    {u"modelara.exe", u"Modelara\n"},
-}};
+// Examined in this order; set by the build.
+constexpr WatchedApplication kWatchedApplications[] = {BUILD_WATCHED_APPLICATIONS};
 
 // Room the box text reserves beyond text 321 for the application's name.
 constexpr std::size_t kNameRoom = 512;
@@ -112,7 +110,7 @@ bool CheckRunningApplications()
     const bool visible = platform::IsDesktopVisible();
     AskingTime time(ProcessRunOptions().askMinutes);
     bool result = true;
-    for (std::size_t row = 0; row < kWatchedApplications.size(); ++row) {
+    for (std::size_t row = 0; row < std::size(kWatchedApplications); ++row) {
         while (IsProcessRunning(kWatchedApplications[row].exeName)) {
             const int answer = visible
                                    ? platform::MessageBox(texts[row], title, kRetryCancelBoxFlags)
