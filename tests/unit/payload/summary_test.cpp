@@ -98,7 +98,7 @@ TEST_F(SummaryTest, TemplateStillShortAtTheSecondAttemptFailsWithoutAThird)
     EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
     EXPECT_EQ(productList, u"previous");
     EXPECT_EQ(PropertyCalls().size(), 2u);
-    EXPECT_EQ(fake::Platform().lastError, installer::kMoreData);  // for message 300
+    EXPECT_EQ(fake::Platform().thread.lastError, installer::kMoreData);  // for message 300
     ExpectHandlesBalanced(1);
 }
 
@@ -111,7 +111,7 @@ TEST_F(SummaryTest, PackageThatCannotBeOpenedLeavesOutputsAlone)
 
     msi.summaries[kPatchPath].openError = 1620;  // not a package
     EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
-    EXPECT_EQ(fake::Platform().lastError, 1620u);  // for message 300
+    EXPECT_EQ(fake::Platform().thread.lastError, 1620u);  // for message 300
 
     EXPECT_EQ(productList, u"fallback");
     EXPECT_EQ(patchCode, u"fallback");
@@ -146,7 +146,7 @@ TEST_F(SummaryTest, FullPathThatDoesNotFitNeverReachesTheInstaller)
     EXPECT_FALSE(ReadPatchTemplate(tooLong, productList));
     EXPECT_FALSE(OpenPatchSummary(tooLong));
 
-    fake::Platform().fullPathFails = true;
+    fake::Platform().files.fullPathFails = true;
     EXPECT_FALSE(ReadPatchTemplate(fits, productList));
 
     EXPECT_EQ(productList, u"fallback");
