@@ -137,9 +137,8 @@ bool IsExistsError(std::uint32_t error)
 // Removes a file left incomplete; the caller's message still needs the reason.
 void DiscardKeepingError(const std::u16string& path)
 {
-    const std::uint32_t error = platform::GetLastError();
+    const platform::LastErrorKeeper keeper;
     platform::DeleteFile(path);
-    platform::SetLastError(error);
 }
 
 // A new file named from base, starting at name, which ends as the name tried last.
@@ -166,9 +165,7 @@ bool WriteAll(platform::File file, const platform::ResourceBytes& payload, bool 
     std::size_t written = 0;
     const bool ok = platform::WriteFile(file, payload.data, payload.size, written) &&
                     (!durable || platform::FlushFile(file));
-    const std::uint32_t error = platform::GetLastError();
     file.Reset();
-    platform::SetLastError(error);
     return ok && written == payload.size;
 }
 
@@ -296,11 +293,10 @@ bool WriteOver(const std::u16string& patchPath, const platform::ResourceBytes& p
         return false;
     }
     if (!WriteAll(std::move(file), payload, true) || !PutInPlace(to, side)) {
-        const std::uint32_t error = platform::GetLastError();
+        const platform::LastErrorKeeper keeper;
         if (StillThere(to)) {
             platform::DeleteFile(side);
         }
-        platform::SetLastError(error);
         return false;
     }
     return true;
