@@ -4,6 +4,8 @@
 
 // Owns one handle of a platform or installer resource; closes it exactly once.
 // Traits supply: using Handle; static Handle Invalid(); static void Close(Handle).
+// Close leaves the thread's last error as it found it, so that closing on the way
+// out of a failure keeps its reason (common/ cannot reach the last error itself).
 template <typename Traits>
 class UniqueHandle {
 public:

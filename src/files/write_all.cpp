@@ -7,15 +7,12 @@ bool WriteAll(platform::File file, std::span<const std::uint8_t> bytes, bool dur
     std::size_t written = 0;
     const bool ok = platform::WriteFile(file, bytes.data(), bytes.size(), written) &&
                     (!durable || platform::FlushFile(file));
-    const std::uint32_t error = platform::GetLastError();
     file.Reset();
-    platform::SetLastError(error);
     return ok && written == bytes.size();
 }
 
 void DiscardKeepingError(const std::u16string& path)
 {
-    const std::uint32_t error = platform::GetLastError();
+    const platform::LastErrorKeeper keeper;
     platform::DeleteFile(path);
-    platform::SetLastError(error);
 }

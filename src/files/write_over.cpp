@@ -122,11 +122,10 @@ bool WriteOver(const std::u16string& path, std::span<const std::uint8_t> bytes)
         return false;
     }
     if (!WriteAll(std::move(file), bytes, true) || !PutInPlace(to, side)) {
-        const std::uint32_t error = platform::GetLastError();
+        const platform::LastErrorKeeper keeper;
         if (FolderUnchanged(to)) {
             platform::DeleteFile(side);
         }
-        platform::SetLastError(error);
         return false;
     }
     return true;

@@ -39,8 +39,6 @@ platform::Mutex TakeRunLock()
     case platform::MutexWait::Failed:
         break;
     }
-    const std::uint32_t error = platform::GetLastError();
     lock.Reset();
-    platform::SetLastError(error);
     return lock;
 }

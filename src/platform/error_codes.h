@@ -10,6 +10,7 @@ inline constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
 // ReplaceFile: the old file stayed under its name; the new one under its own.
 inline constexpr std::uint32_t kErrorUnableToRemoveReplaced = 1175;
 inline constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;

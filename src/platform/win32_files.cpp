@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "platform/thread_state.h"
 
 namespace platform {
 namespace {
@@ -74,7 +75,11 @@ PathState QueryPath(const std::u16string& path)
     return ::GetLastError() == ERROR_ACCESS_DENIED ? PathState::AccessDenied : PathState::Missing;
 }
 
-void FileTraits::Close(Handle handle) { ::CloseHandle(ToHandle(handle)); }
+void FileTraits::Close(Handle handle)
+{
+    const LastErrorKeeper keeper;
+    ::CloseHandle(ToHandle(handle));
+}
 
 File OpenFile(const std::u16string& path, FileDisposition disposition)
 {

@@ -2,6 +2,7 @@
 #include "platform/win32_edge.h"
 
 #include "platform/libraries.h"
+#include "platform/thread_state.h"
 
 namespace platform {
 namespace {
@@ -23,7 +24,11 @@ bool RestrictLibrarySearch()
     return setDirectories != nullptr && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
 }
 
-void LibraryTraits::Close(Handle module) { ::FreeLibrary(static_cast<HMODULE>(module)); }
+void LibraryTraits::Close(Handle module)
+{
+    const LastErrorKeeper keeper;
+    ::FreeLibrary(static_cast<HMODULE>(module));
+}
 
 Library LoadSystemLibrary(const std::u16string& name)
 {

@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include "platform/run_lock.h"
+#include "platform/thread_state.h"
 
 namespace platform {
 namespace {
@@ -37,6 +38,7 @@ UniqueHandle<LocalTraits> MutexSecurity()
 
 void MutexTraits::Close(Handle handle)
 {
+    const LastErrorKeeper keeper;
     // Fails harmlessly (ERROR_NOT_OWNER) when the wait for it ran out.
     ::ReleaseMutex(ToHandle(handle));
     ::CloseHandle(ToHandle(handle));

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(listName.size() <= 17 && IsPlainName(listName));
 
     fake::ResetPlatform();
-    const std::u16string tempPath = *fake::Platform().tempPath;
+    const std::u16string tempPath = *fake::Platform().environment.tempPath;
     const std::u16string logPath = MakeLogPath(text, u"{A}");
     if (!logPath.empty()) {
         fuzz::Require(logPath.size() < kLogPathUnits);

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     fake::ResetPlatform();
-    fake::Platform().resources.push_back(
+    fake::Platform().resources.entries.push_back(
         {u"#6", NumericResourceName(kFirstIdOfBlock / kStringsPerBlock + 1), 1033,
          std::vector<std::uint8_t>(data + 1, data + size), false});
 

@@ -146,7 +146,7 @@ TEST(CommandLine, AskTakesItsMinutesAnywhereAndRefusesAnythingElse)
 TEST(CommandLine, ParseCommandLineFillsTheProcessOptions)
 {
     fake::ResetPlatform();
-    fake::Platform().arguments = {u"sp.exe", u"/q", u"/e"};
+    fake::Platform().environment.arguments = {u"sp.exe", u"/q", u"/e"};
     EXPECT_TRUE(ParseCommandLine());
     EXPECT_TRUE(ProcessRunOptions().quiet);
     EXPECT_TRUE(ProcessRunOptions().extract);
@@ -179,8 +179,9 @@ TEST(SplitCommandLine, FollowsThePlatformRules)
 TEST(SplitCommandLine, RoundTripsTheDoubleQuoting)
 {
     fake::ResetPlatform();
-    fake::Platform().arguments = {u"C:\\sp.exe", u"/e", u"C:\\dir with space\\", u"a\"b", u""};
-    EXPECT_EQ(SplitCommandLine(platform::CommandLine()), fake::Platform().arguments);
+    fake::Platform().environment.arguments =
+        {u"C:\\sp.exe", u"/e", u"C:\\dir with space\\", u"a\"b", u""};
+    EXPECT_EQ(SplitCommandLine(platform::CommandLine()), fake::Platform().environment.arguments);
 }
 
 }  // namespace

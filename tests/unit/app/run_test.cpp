@@ -28,8 +28,9 @@ protected:
     {
         fake::ResetProcess();
         LoadShippedTable("en-US.rc");
-        os.resources.push_back({u"MSP", u"IDR_MSP", 1046, kPayload, false});
-        os.resources.push_back({u"TXT", u"#206", 1046, fake::Bytes("PatchSize=5\r\n"), false});
+        os.resources.entries.push_back({u"MSP", u"IDR_MSP", 1046, kPayload, false});
+        os.resources.entries.push_back(
+            {u"TXT", u"#206", 1046, fake::Bytes("PatchSize=5\r\n"), false});
         msi.summaries[kTempPatch].properties = {
             {installer::kPidRevNumber, {u"{P1}"}}, {installer::kPidTemplate, {kTemplate}}};
     }
@@ -37,7 +38,7 @@ protected:
     int Run(std::vector<std::u16string> arguments)
     {
         arguments.insert(arguments.begin(), u"servicepack.exe");
-        os.arguments = arguments;
+        os.environment.arguments = arguments;
         return RunServicePack(&module);
     }
 
@@ -52,13 +53,13 @@ TEST_F(RunTest, ListModeShowsTheTemplateEvenWhenQuiet)
                                   std::vector<std::u16string>{u"/q", u"/i"}}) {
         SetUp();
         EXPECT_EQ(Run(arguments), 0);
-        ASSERT_EQ(os.boxes.size(), 1u);
-        EXPECT_EQ(os.boxes[0].text, kTemplate);
-        EXPECT_EQ(os.boxes[0].title, u"List of Products");
-        EXPECT_EQ(os.boxes[0].flags, kListBoxFlags);
-        EXPECT_EQ(os.files.count(kTempPatch), 0u);  // read, then deleted
+        ASSERT_EQ(os.boxes.shown.size(), 1u);
+        EXPECT_EQ(os.boxes.shown[0].text, kTemplate);
+        EXPECT_EQ(os.boxes.shown[0].title, u"List of Products");
+        EXPECT_EQ(os.boxes.shown[0].flags, kListBoxFlags);
+        EXPECT_EQ(os.files.contents.count(kTempPatch), 0u);  // read, then deleted
         EXPECT_TRUE(msi.configureCalls.empty());
-        EXPECT_EQ(os.module, &module);
+        EXPECT_EQ(os.resources.module, &module);
     }
 }
 
@@ -66,48 +67,49 @@ TEST_F(RunTest, ListModeShowsAnEmptyTextWhenThePatchCannotBeRead)
 {
     msi.summaries.clear();
     EXPECT_EQ(Run({u"/i"}), 0);
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, u"");
-    EXPECT_EQ(os.boxes[0].title, u"List of Products");
-    EXPECT_EQ(os.files.count(kTempPatch), 0u);
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, u"");
+    EXPECT_EQ(os.boxes.shown[0].title, u"List of Products");
+    EXPECT_EQ(os.files.contents.count(kTempPatch), 0u);
 
     SetUp();
-    std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"MSP"; });
+    std::erase_if(os.resources.entries, [](const fake::Resource& r) { return r.type == u"MSP"; });
     EXPECT_EQ(Run({u"/i"}), 0);
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, u"");
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, u"");
     EXPECT_TRUE(msi.calls.empty());
 
     // A copy changed after it was written is not read.
     SetUp();
-    os.beforeCreate = [&](const std::u16string& path) {
-        if (os.files.count(path) != 0) {
-            os.files[path].back() ^= 1;
+    os.files.beforeCreate = [&](const std::u16string& path) {
+        if (os.files.contents.count(path) != 0) {
+            os.files.contents[path].back() ^= 1;
         }
     };
     EXPECT_EQ(Run({u"/i"}), 0);
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, u"");
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, u"");
     EXPECT_TRUE(msi.calls.empty());
-    EXPECT_EQ(os.files.count(kTempPatch), 0u);
+    EXPECT_EQ(os.files.contents.count(kTempPatch), 0u);
 }
 
 TEST_F(RunTest, SecondaryModesCombineWithoutInstalling)
 {
     EXPECT_EQ(Run({u"/e", u"C:\\Work\\out.msp"}), 0);
-    EXPECT_EQ(os.files[u"C:\\Work\\out.msp"], kPayload);
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_EQ(os.files.contents[u"C:\\Work\\out.msp"], kPayload);
+    EXPECT_TRUE(os.boxes.shown.empty());
     EXPECT_TRUE(msi.calls.empty());
-    EXPECT_EQ(os.snapshots, 0);
+    EXPECT_EQ(os.processes.snapshots, 0);
 
     SetUp();
     // /e's own temporary name beside out.msp takes MSP2, so /i reads MSP3.
     msi.summaries[u"C:\\Temp\\MSP3"] = msi.summaries[kTempPatch];
     EXPECT_EQ(Run({u"/e", u"C:\\Work\\out.msp", u"/p", u"C:\\Work\\list.txt", u"/i"}), 0);
-    EXPECT_EQ(os.files[u"C:\\Work\\out.msp"], kPayload);
-    EXPECT_EQ(os.files[u"C:\\Work\\list.txt"], fake::Bytes("*****\r\nPatchSize=5\r\n\r\n"));
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, kTemplate);
+    EXPECT_EQ(os.files.contents[u"C:\\Work\\out.msp"], kPayload);
+    EXPECT_EQ(os.files.contents[u"C:\\Work\\list.txt"],
+              fake::Bytes("*****\r\nPatchSize=5\r\n\r\n"));
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, kTemplate);
     EXPECT_TRUE(msi.configureCalls.empty());
 }
 
@@ -115,16 +117,16 @@ TEST_F(RunTest, HelpShowsOneBoxInTheUsersLanguageAndDoesNothingElse)
 {
     const ShippedTable german = LoadShippedTable("de-DE.rc");
     LoadShippedTable("fr-FR.rc");
-    os.threadLocale = 1036;  // the regional format; Windows speaks German to this user
-    os.userUiLanguage = 1031;
+    os.thread.locale = 1036;  // the regional format; Windows speaks German to this user
+    os.thread.userUiLanguage = 1031;
     EXPECT_EQ(Run({u"/e", u"/?"}), 0);
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].title, german.texts.at(msg::kTitleHelp));
-    EXPECT_NE(os.boxes[0].text.find(u"/p ["), std::u16string::npos);
-    EXPECT_EQ(os.boxes[0].flags, kInformationBoxFlags);
-    EXPECT_TRUE(os.files.empty());
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].title, german.texts.at(msg::kTitleHelp));
+    EXPECT_NE(os.boxes.shown[0].text.find(u"/p ["), std::u16string::npos);
+    EXPECT_EQ(os.boxes.shown[0].flags, kInformationBoxFlags);
+    EXPECT_TRUE(os.files.contents.empty());
     EXPECT_TRUE(msi.calls.empty());
-    EXPECT_EQ(os.snapshots, 0);
+    EXPECT_EQ(os.processes.snapshots, 0);
 }
 
 TEST_F(RunTest, InstallRunEndsWithAnEmptyTargetListAndExitCode0)
@@ -135,14 +137,14 @@ TEST_F(RunTest, InstallRunEndsWithAnEmptyTargetListAndExitCode0)
     product.configureResult = 1603;
     EXPECT_EQ(Run({}), 0);
     EXPECT_EQ(msi.configureCalls.size(), 1u);
-    EXPECT_EQ(os.boxes.size(), 1u);
+    EXPECT_EQ(os.boxes.shown.size(), 1u);
     EXPECT_TRUE(ProcessTargetList().Empty());
-    EXPECT_EQ(os.deleted, std::vector<std::u16string>{kTempPatch});
+    EXPECT_EQ(os.files.deleted, std::vector<std::u16string>{kTempPatch});
 
     SetUp();
-    os.resources.clear();
+    os.resources.entries.clear();
     EXPECT_EQ(Run({u"/q"}), 0);
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
 }
 
 TEST_F(RunTest, ExitCodeSwitchAnywhereReturnsTheOutcome)
@@ -161,9 +163,9 @@ TEST_F(RunTest, ExitCodeSwitchAnywhereReturnsTheOutcome)
         SetUp();
         msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
         msi.products[u"{AB}"].configureResult = 1603;
-        os.desktopVisible = false;
+        os.boxes.desktopVisible = false;
         EXPECT_EQ(Run(arguments), exitCode);
-        EXPECT_TRUE(os.boxes.empty());
+        EXPECT_TRUE(os.boxes.shown.empty());
     }
 }
 
@@ -173,7 +175,7 @@ TEST_F(RunTest, RecordIsWrittenOnlyWithLogAndNeverChangesTheOutcome)
     msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
     msi.products[u"{AB}"].configureResult = 1603;
     EXPECT_EQ(Run({u"/q", u"/exitcode"}), 1603);
-    EXPECT_EQ(os.recordQueries, 0);
+    EXPECT_EQ(os.record.queries, 0);
     const auto withoutRecord = msi.calls;
 
     // A record that cannot be opened: the same run, the same code.
@@ -186,7 +188,7 @@ TEST_F(RunTest, RecordIsWrittenOnlyWithLogAndNeverChangesTheOutcome)
     SetUp();
     msi.products[u"{AB}"].info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
     msi.products[u"{AB}"].configureResult = 1603;
-    os.environment[u"TEMP"] = u"c:\\temp";
+    os.environment.variables[u"TEMP"] = u"c:\\temp";
     EXPECT_EQ(Run({u"/q", u"/log"}), 0);
     const auto events = RecordEvents(defaultRecord);
     ASSERT_GE(events.size(), 6u);
@@ -205,9 +207,9 @@ TEST_F(RunTest, RecordIsWrittenOnlyWithLogAndNeverChangesTheOutcome)
 TEST_F(RunTest, EveryModeRecordsItsFailedStepsAndItsEnd)
 {
     const std::u16string record = u"C:\\Work\\run.log";
-    os.desktopVisible = false;
-    os.localSystem = true;
-    os.accountKnown = false;
+    os.boxes.desktopVisible = false;
+    os.account.localSystem = true;
+    os.account.known = false;
     EXPECT_EQ(Run({u"/e", u"C:\\Missing\\out.msp", u"/p", u"C:\\Missing\\l.txt", u"/log",
                    record, u"/exitcode"}),
               3);
@@ -224,7 +226,7 @@ TEST_F(RunTest, EveryModeRecordsItsFailedStepsAndItsEnd)
               "exit code 3, took 0 ms");
 
     SetUp();
-    std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"MSP"; });
+    std::erase_if(os.resources.entries, [](const fake::Resource& r) { return r.type == u"MSP"; });
     EXPECT_EQ(Run({u"/i", u"/log", record}), 0);
     EXPECT_EQ(RecordEvent(record, "failed:"),
               "failed: reading the product codes (/i): error 1813 (text of 1813)");

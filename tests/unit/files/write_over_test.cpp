@@ -25,22 +25,22 @@ protected:
 
 TEST_F(WriteOverTest, GivenPathIsReplacedByACompleteCopy)
 {
-    os.files[u"C:\\Work\\out.msp"] = std::vector<std::uint8_t>(100, 0x55);
+    os.files.contents[u"C:\\Work\\out.msp"] = std::vector<std::uint8_t>(100, 0x55);
     const std::u16string path = u"C:\\Work\\out.msp";
     ASSERT_TRUE(WriteOver(path, kBytes));
-    EXPECT_EQ(os.files[path], kBytes);
-    EXPECT_EQ(os.files.size(), 1u);  // the copy it was written to has become the target
-    EXPECT_TRUE(os.unflushed.empty());  // on disk before it took the target's place
+    EXPECT_EQ(os.files.contents[path], kBytes);
+    EXPECT_EQ(os.files.contents.size(), 1u);  // the copy it was written to has become the target
+    EXPECT_TRUE(os.files.unflushed.empty());  // on disk before it took the target's place
 }
 
 TEST_F(WriteOverTest, WhatIsNoFileIsRefusedAndNothingIsLeft)
 {
-    os.directories.insert(u"C:\\Work\\folder");
+    os.files.directories.insert(u"C:\\Work\\folder");
     for (const char16_t* given : {u"C:\\Work\\folder", u"C:\\Work\\folder\\", u"folder"}) {
         std::u16string path = given;
         EXPECT_FALSE(WriteOver(path, kBytes));
-        EXPECT_EQ(os.lastError, platform::kErrorAccessDenied);
-        EXPECT_TRUE(os.files.empty());  // nothing put in its place, no side file left
+        EXPECT_EQ(os.thread.lastError, platform::kErrorAccessDenied);
+        EXPECT_TRUE(os.files.contents.empty());  // nothing put in its place, no side file left
     }
 }
 
@@ -59,13 +59,13 @@ TEST_F(WriteOverTest, NamesOfTheTemporaryFormAreNeverTheSideFile)
                                u"C:\\Work\\MSP3"}}) {
         SetUp();
         for (const auto& name : c.existing) {
-            os.files[name] = {7};
+            os.files.contents[name] = {7};
         }
-        auto expected = os.files;
+        auto expected = os.files.contents;
         expected[c.written] = kBytes;
         std::u16string path = c.given;
-        EXPECT_TRUE(WriteOver(path, kBytes)) << ToUtf8(c.given) << ": " << os.lastError;
-        EXPECT_TRUE(os.files == expected) << ToUtf8(c.given);
+        EXPECT_TRUE(WriteOver(path, kBytes)) << ToUtf8(c.given) << ": " << os.thread.lastError;
+        EXPECT_TRUE(os.files.contents == expected) << ToUtf8(c.given);
     }
 }
 
@@ -75,19 +75,19 @@ TEST_F(WriteOverTest, FolderThatNoLongerLeadsToTheHeldOneIsLeftAlone)
     // is moved or deleted, here or there.
     const std::map<std::u16string, std::vector<std::uint8_t>> before = {
         {u"C:\\A\\out.msp", {0xA}}, {u"C:\\B\\out.msp", {0xB}}};
-    os.directories.insert({u"C:\\A", u"C:\\B"});
-    os.files = before;
-    os.beforeCreate = [&](const std::u16string& name) {
+    os.files.directories.insert({u"C:\\A", u"C:\\B"});
+    os.files.contents = before;
+    os.files.beforeCreate = [&](const std::u16string& name) {
         if (name == u"C:\\A\\MSP2") {
-            os.links[u"C:\\A"] = u"C:\\B";
+            os.files.links[u"C:\\A"] = u"C:\\B";
         }
     };
     std::u16string path = u"C:\\A\\out.msp";
     EXPECT_FALSE(WriteOver(path, kBytes));
-    EXPECT_EQ(os.lastError, platform::kErrorAccessDenied);
-    os.files.erase(u"C:\\A\\MSP2");  // the side file stays where it was made
-    EXPECT_TRUE(os.files == before);
-    EXPECT_TRUE(os.deleted.empty());
+    EXPECT_EQ(os.thread.lastError, platform::kErrorAccessDenied);
+    os.files.contents.erase(u"C:\\A\\MSP2");  // the side file stays where it was made
+    EXPECT_TRUE(os.files.contents == before);
+    EXPECT_TRUE(os.files.deleted.empty());
 }
 
 TEST_F(WriteOverTest, FailureLeavesTheTargetAsItWas)
@@ -95,23 +95,23 @@ TEST_F(WriteOverTest, FailureLeavesTheTargetAsItWas)
     const std::u16string target = u"C:\\Work\\out.msp";
     const std::map<std::u16string, std::vector<std::uint8_t>> before = {
         {target, std::vector<std::uint8_t>(100, 0x55)}};
-    os.files = before;
-    os.writeLimit = 4;  // disk full
+    os.files.contents = before;
+    os.files.writeLimit = 4;  // disk full
     EXPECT_FALSE(WriteOver(target, kBytes));
-    EXPECT_EQ(os.lastError, 112u);
-    EXPECT_TRUE(os.files == before);
-    EXPECT_EQ(os.openFiles, 0);
+    EXPECT_EQ(os.thread.lastError, 112u);
+    EXPECT_TRUE(os.files.contents == before);
+    EXPECT_EQ(os.files.openFiles, 0);
 
     // Cannot be replaced, in each of the ways the system reports.
     for (const std::uint32_t error :
          {platform::kErrorUnableToRemoveReplaced, platform::kErrorUnableToMoveReplacement,
           platform::kErrorUnableToMoveReplacement2, platform::kErrorAccessDenied}) {
         SetUp();
-        os.files = before;
-        os.replaceError = error;
+        os.files.contents = before;
+        os.files.replaceError = error;
         EXPECT_FALSE(WriteOver(target, kBytes));
-        EXPECT_EQ(os.lastError, error);
-        EXPECT_TRUE(os.files == before) << error;
+        EXPECT_EQ(os.thread.lastError, error);
+        EXPECT_TRUE(os.files.contents == before) << error;
     }
 }
 

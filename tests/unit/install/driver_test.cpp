@@ -42,7 +42,7 @@ protected:
         fake::ResetProcess();
         LoadShippedTable("en-US.rc");
         LoadShippedTable("de-DE.rc");
-        os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF, 1, 2}, false});
+        os.resources.entries.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF, 1, 2}, false});
         ScriptPatch(kPatchPath, u"{A};{B}");
     }
 
@@ -77,15 +77,16 @@ protected:
     // Exactly one box was shown, and its text begins with start.
     void ExpectOneBox(const std::u16string& start) const
     {
-        ASSERT_EQ(os.boxes.size(), 1u);
-        EXPECT_EQ(os.boxes[0].text.substr(0, start.size()), start) << ToUtf8(os.boxes[0].text);
+        ASSERT_EQ(os.boxes.shown.size(), 1u);
+        EXPECT_EQ(os.boxes.shown[0].text.substr(0, start.size()), start)
+            << ToUtf8(os.boxes.shown[0].text);
     }
 
     // The temporary patch is gone, and was removed exactly once.
     void ExpectPatchDeleted() const
     {
-        EXPECT_EQ(os.deleted, std::vector<std::u16string>{kPatchPath});
-        EXPECT_EQ(os.files.count(kPatchPath), 0u);
+        EXPECT_EQ(os.files.deleted, std::vector<std::u16string>{kPatchPath});
+        EXPECT_EQ(os.files.contents.count(kPatchPath), 0u);
     }
 
     fake::InstallerState& msi = fake::Installer();
@@ -111,11 +112,11 @@ TEST_F(DriverTest, NothingToPatchGoesStraightToTheOutcomeThoughAWatchedAppRuns)
         if (alpha != nullptr) {
             alpha(AddProduct(u"{A}", u"Alpha"));
         }
-        os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+        os.processes.running = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
         EXPECT_EQ(RunInstall(), exitCode);
-        EXPECT_EQ(os.snapshots, 0);
+        EXPECT_EQ(os.processes.snapshots, 0);
         ASSERT_NO_FATAL_FAILURE(ExpectOneBox(box));
-        EXPECT_EQ(os.boxes[0].locale, 1033u);
+        EXPECT_EQ(os.boxes.shown[0].locale, 1033u);
         EXPECT_TRUE(msi.configureCalls.empty());
         ExpectPatchDeleted();
     }
@@ -218,11 +219,11 @@ TEST_F(DriverTest, OneOutcomeGivesTheClosingBoxAndTheExitCode)
         }
         EXPECT_EQ(RunInstall(), exitCode);
         EXPECT_EQ(msi.configureCalls.size(), configured);
-        ASSERT_EQ(os.boxes.size(), boxes.size());
+        ASSERT_EQ(os.boxes.shown.size(), boxes.size());
         for (std::size_t i = 0; i < boxes.size(); ++i) {
-            EXPECT_EQ(os.boxes[i].text.substr(0, boxes[i].size()), boxes[i]);
+            EXPECT_EQ(os.boxes.shown[i].text.substr(0, boxes[i].size()), boxes[i]);
         }
-        const bool restarts = os.boxes.back().text.find(u"restart") != std::u16string::npos;
+        const bool restarts = os.boxes.shown.back().text.find(u"restart") != std::u16string::npos;
         EXPECT_EQ(restarts, exitCode == 1641);
         ExpectPatchDeleted();
     }
@@ -248,8 +249,8 @@ TEST_F(DriverTest, LocaleIdEntersTheCommandLineOnlyWithTwoOrMoreCharacters)
 
 TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
 {
-    os.tempPath = u"C:\\T\\";
-    os.directories.insert(u"C:\\T");
+    os.environment.tempPath = u"C:\\T\\";
+    os.files.directories.insert(u"C:\\T");
     ScriptPatch(u"C:\\T\\MSP2", u"{A};{B};{C}");
     AddProduct(u"{A}", u"Suite 2008");
     AddProduct(u"{B}", u"Suite: A\\B");
@@ -257,10 +258,10 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
     // A link planted at one log's name, a stale log that a reader holds at the
     // other's, where a held file keeps its name until closed: the installer writes
     // only into new files of ours, held open while it logs.
-    os.links[u"C:\\T\\Suite 2008.log"] = u"C:\\Windows\\win.ini";
-    os.files[u"C:\\Windows\\win.ini"] = fake::Bytes("[fonts]");
-    os.files[u"C:\\T\\Suite_ A_B.log"] = fake::Bytes("earlier run");
-    os.posixDelete = false;
+    os.files.links[u"C:\\T\\Suite 2008.log"] = u"C:\\Windows\\win.ini";
+    os.files.contents[u"C:\\Windows\\win.ini"] = fake::Bytes("[fonts]");
+    os.files.contents[u"C:\\T\\Suite_ A_B.log"] = fake::Bytes("earlier run");
+    os.files.posixDelete = false;
     platform::File reader =
         platform::OpenFile(u"C:\\T\\Suite_ A_B.log", platform::FileDisposition::ReadShareRead);
     msi.uiLevel = 5;
@@ -284,17 +285,17 @@ TEST_F(DriverTest, EachProductIsLoggedToTheTempDirectoryUnderBasicUi)
                           "EnableLog 16384 , held"}));
     EXPECT_EQ(msi.logCalls[0].attributes, 0u);
     EXPECT_EQ(msi.uiLevel, 5);
-    EXPECT_TRUE(os.links.empty());
-    EXPECT_EQ(os.files[u"C:\\Windows\\win.ini"], fake::Bytes("[fonts]"));
-    EXPECT_TRUE(os.files[u"C:\\T\\Suite_ A_B.log"].empty());
-    EXPECT_EQ(os.files[u"C:\\T\\Suite_ A_B.log~1"], fake::Bytes("earlier run"));
+    EXPECT_TRUE(os.files.links.empty());
+    EXPECT_EQ(os.files.contents[u"C:\\Windows\\win.ini"], fake::Bytes("[fonts]"));
+    EXPECT_TRUE(os.files.contents[u"C:\\T\\Suite_ A_B.log"].empty());
+    EXPECT_EQ(os.files.contents[u"C:\\T\\Suite_ A_B.log~1"], fake::Bytes("earlier run"));
     reader.Reset();
-    EXPECT_EQ(os.files.count(u"C:\\T\\Suite_ A_B.log~1"), 0u);
+    EXPECT_EQ(os.files.contents.count(u"C:\\T\\Suite_ A_B.log~1"), 0u);
 
     // A name that cannot be freed: the product is still patched, logged without a file.
     SetUp();
     AddProduct(u"{A}", u"Alpha");
-    os.accessDenied.insert(u"C:\\Temp\\Alpha.log");
+    os.files.accessDenied.insert(u"C:\\Temp\\Alpha.log");
     EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(Configured(), Codes{u"{A}"});
     EXPECT_EQ(msi.logCalls[0].file, u"");
@@ -332,7 +333,7 @@ TEST_F(DriverTest, UpToDateTargetIsPassedOverAndTheEndMessageSumsUpTheOthers)
         EXPECT_EQ(RunInstall() == 0, c.result);
         EXPECT_EQ(Configured(), c.configured);
         ASSERT_NO_FATAL_FAILURE(ExpectOneBox(c.box));
-        EXPECT_EQ(os.boxes[0].locale, c.boxLocale);
+        EXPECT_EQ(os.boxes.shown[0].locale, c.boxLocale);
         ExpectPatchDeleted();
     }
 }
@@ -341,7 +342,7 @@ TEST_F(DriverTest, RecordSaysWhatWasDecidedForEachProductAndWhy)
 {
     const std::u16string record = u"C:\\Work\\run.log";
     record::Open(record);
-    os.tickStep = 25;
+    os.clock.tickStep = 25;
     ScriptPatch(kPatchPath, u"{A};{B};{C};{D};{E}");
     AddProduct(u"{A}", u"Alpha").configureResult = 3010;
     AddProduct(u"{B}", u"Beta", u"5.0", u"1031").patchStates[u"{P1}"] = 0;
@@ -350,7 +351,7 @@ TEST_F(DriverTest, RecordSaysWhatWasDecidedForEachProductAndWhy)
     gamma.contexts = installer::kContextUserUnmanaged;
     AddProduct(u"{D}", u"Delta", u"13.3.0.5").packageProperties.clear();
     AddProduct(u"{E}", u"Epsilon").sequenceResult = fake::kErrorBadConfiguration;
-    os.accessDenied.insert(u"C:\\Temp\\Alpha.log");
+    os.files.accessDenied.insert(u"C:\\Temp\\Alpha.log");
     EXPECT_EQ(RunInstall(), 1610u);  // the failed check outranks the patched product
     record::Close(u"end");
 
@@ -367,7 +368,7 @@ TEST_F(DriverTest, RecordSaysWhatWasDecidedForEachProductAndWhy)
                   "product {C} \"Gamma\" version \"5.0\", language 1033, per-user, LOCALEID 1033: "
                   "not applicable: the patch does not apply to it",
                   delta + "per-machine, no LOCALEID: lacks the patch: will be patched",
-                  "message 308 shown: " + ToUtf8(os.boxes[0].text),
+                  "message 308 shown: " + ToUtf8(os.boxes.shown[0].text),
                   "product {E} \"Epsilon\" version \"5.0\", language 1033, per-machine, LOCALEID "
                   "1033: refused by the installer, a failure of the run: 1610 (text of 1610)",
                   "running applications: none of the watched applications runs",
@@ -387,14 +388,14 @@ TEST_F(DriverTest, EachFailedStepIsRecordedWithItsError)
         std::string event;
     };
     const Case cases[] = {
-        {[&] { os.resources.clear(); },
+        {[&] { os.resources.entries.clear(); },
          "failed: writing and checking the temporary copy of the patch: error 1813 (text of 1813)"},
         {[&] { msi.summaries.clear(); },
          "failed: reading the patch's code and product list: error 110 (text of 110)"},
         {[&] {
              AddProduct(u"{A}", u"Alpha");
-             os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
-             os.answers = {kAnswerCancel};
+             os.processes.running = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+             os.boxes.answers = {kAnswerCancel};
          },
          "failed: closing the running applications: error 1602 (text of 1602)"},
     };
@@ -410,11 +411,11 @@ TEST_F(DriverTest, EachFailedStepIsRecordedWithItsError)
 
 TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
 {
-    os.resources.clear();  // extraction fails: there is no file to delete
+    os.resources.entries.clear();  // extraction fails: there is no file to delete
     LoadShippedTable("en-US.rc");
     EXPECT_NE(RunInstall(), 0u);
     ExpectOneBox(kFailed);
-    EXPECT_TRUE(os.deleted.empty());
+    EXPECT_TRUE(os.files.deleted.empty());
     EXPECT_TRUE(msi.calls.empty());
 
     for (const std::uint32_t missing : {installer::kPidRevNumber, installer::kPidTemplate}) {
@@ -430,7 +431,7 @@ TEST_F(DriverTest, PatchThatCannotBeReadOrAppliedEndsWith300)
 
 TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
 {
-    using Files = decltype(fake::PlatformState::files);
+    using Files = decltype(fake::FileSystemState::contents);
     const std::pair<void (*)(Files&), std::u16string> cases[] = {
         {[](Files& files) { files[kPatchPath].back() ^= 1; }, u"13"},
         {[](Files& files) { files[kPatchPath].push_back(0); }, u"13"},
@@ -440,9 +441,9 @@ TEST_F(DriverTest, PatchChangedAfterWritingEndsWith300BeforeAnyInstallerCall)
     for (const auto& [change, code] : cases) {
         SetUp();
         // Runs again when the written file is opened for the check.
-        os.beforeCreate = [&](const std::u16string&) {
-            if (os.files.count(kPatchPath) != 0) {
-                change(os.files);
+        os.files.beforeCreate = [&](const std::u16string&) {
+            if (os.files.contents.count(kPatchPath) != 0) {
+                change(os.files.contents);
             }
         };
         EXPECT_EQ(RunInstall(), std::stoul(ToUtf8(code)));
@@ -463,14 +464,14 @@ TEST_F(DriverTest, CreateThatALinkOnTheWaySentElsewhereIsRemovedAndRefused)
           {u"MSP2", PathForm::Opened}, {u"Alpha.log", PathForm::Dos},
           {u"Alpha.log", PathForm::Opened}}) {
         SetUp();
-        os.firstFormAt[u""] = form;
-        os.links[u"C:\\Temp"] = u"\\RPC Control";
-        os.links[u"\\RPC Control\\" + name] = u"C:\\Windows\\system.dll";
+        os.files.firstFormAt[u""] = form;
+        os.files.links[u"C:\\Temp"] = u"\\RPC Control";
+        os.files.links[u"\\RPC Control\\" + name] = u"C:\\Windows\\system.dll";
         ScriptPatch(u"\\\\?\\\\RPC Control\\MSP2", u"{A}");
         AddProduct(u"{A}", u"Alpha");
         const bool patch = name == u"MSP2";
         EXPECT_EQ(RunInstall(), patch ? platform::kErrorAccessDenied : 0u);
-        EXPECT_EQ(os.files.count(u"C:\\Temp\\" + name), 0u);
+        EXPECT_EQ(os.files.contents.count(u"C:\\Temp\\" + name), 0u);
         EXPECT_EQ(Configured(), patch ? Codes{} : Codes{u"{A}"});
         if (patch) {
             ExpectOneBox(kFailed + u"5");
@@ -491,17 +492,17 @@ TEST_F(DriverTest, PatchCannotBeChangedOrDeletedUntilTheLastInstallerCall)
     EXPECT_EQ(RunInstall(), 0u);
     EXPECT_EQ(msi.configureCalls.size(), 1u);
     EXPECT_EQ(changed, 0);
-    EXPECT_EQ(os.files.count(kPatchPath), 0u);
+    EXPECT_EQ(os.files.contents.count(kPatchPath), 0u);
 }
 
 TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
 {
     // Unseen: no box could be answered, so the check ends the run as Cancel would.
-    os.desktopVisible = false;
+    os.boxes.desktopVisible = false;
     AddProduct(u"{A}", u"Alpha");
-    os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+    os.processes.running = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
     EXPECT_EQ(RunInstall(), 1602u);
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
     EXPECT_TRUE(msi.configureCalls.empty());
     ExpectPatchDeleted();
 
@@ -509,14 +510,15 @@ TEST_F(DriverTest, CancelledRunningApplicationStopsBeforeInstalling)
         SetUp();
         ProcessRunOptions().quiet = quiet;
         AddProduct(u"{A}", u"Alpha");
-        os.processes = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
-        os.answers = {kAnswerCancel};
+        os.processes.running = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+        os.boxes.answers = {kAnswerCancel};
         EXPECT_EQ(RunInstall(), 1602u);
         // The check's own box is shown even in quiet mode; 300 is not.
-        ASSERT_EQ(os.boxes.size(), quiet ? 1u : 2u);
-        EXPECT_EQ(os.boxes[0].flags, kRetryCancelBoxFlags);
+        ASSERT_EQ(os.boxes.shown.size(), quiet ? 1u : 2u);
+        EXPECT_EQ(os.boxes.shown[0].flags, kRetryCancelBoxFlags);
         const std::u16string last = quiet ? u"The installer" : kFailed + u"1602";
-        EXPECT_EQ(os.boxes.back().text.rfind(last, 0), 0u) << ToUtf8(os.boxes.back().text);
+        EXPECT_EQ(os.boxes.shown.back().text.rfind(last, 0), 0u)
+            << ToUtf8(os.boxes.shown.back().text);
         EXPECT_TRUE(msi.configureCalls.empty());
         ExpectPatchDeleted();
     }
@@ -529,13 +531,13 @@ TEST_F(DriverTest, QuietRunShowsNoMessageButDecidesTheSame)
     AddProduct(u"{B}", u"Beta");
     EXPECT_EQ(RunInstall(), 1603u);
     EXPECT_EQ(Configured(), Codes{u"{A}"});
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
     ExpectPatchDeleted();
 
     SetUp();
     ProcessRunOptions().quiet = true;
     EXPECT_EQ(RunInstall(), 1642u);
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
     ExpectPatchDeleted();
 }
 
@@ -550,7 +552,7 @@ TEST_F(DriverTest, EachProductIsHandledInItsOwnLanguage)
     EXPECT_NE(msi.configureCalls[1].commandLine.find(u"Die folgenden Anwendungen sollten"),
               std::u16string::npos);
     ASSERT_NO_FATAL_FAILURE(ExpectOneBox(u"Das service pack wurde erfolgreich installiert."));
-    EXPECT_EQ(os.boxes[0].title, u"Installation erfolgreich");
+    EXPECT_EQ(os.boxes.shown[0].title, u"Installation erfolgreich");
 }
 
 }  // namespace
@@ -572,10 +574,10 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
     };
     for (const auto& [start, form, handedOn] : cases) {
         SetUp();
-        os.firstFormAt[start] = form;
-        os.directories.insert(u"tmp");
-        os.environment[u"TMP"] = u"tmp";
-        os.links[u"C:\\Work\\tmp"] = u"D:\\real";
+        os.files.firstFormAt[start] = form;
+        os.files.directories.insert(u"tmp");
+        os.environment.variables[u"TMP"] = u"tmp";
+        os.files.links[u"C:\\Work\\tmp"] = u"D:\\real";
         ScriptPatch(handedOn, u"{A}");
         AddProduct(u"{A}", u"Alpha");
         EXPECT_EQ(RunInstall(), 0u);
@@ -584,7 +586,7 @@ TEST_F(DriverTest, InstallerIsGivenTheFullPathOfARelativeTemporaryFile)
         EXPECT_EQ(fake::CallsStartingWith("DeterminePatchSequence").size(), 1u);
         EXPECT_NE(fake::CallsStartingWith("DeterminePatchSequence")[0].find(ToUtf8(handedOn)),
                   std::string::npos);
-        EXPECT_EQ(os.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
+        EXPECT_EQ(os.files.deleted, std::vector<std::u16string>{u"tmp\\MSP2"});
     }
 }
 
@@ -607,10 +609,10 @@ TEST_F(DriverTest, PatchPathWithASemicolonOrQuoteGoesShortOrToTheNextTemporaryFo
     };
     for (const Case& c : cases) {
         SetUp();
-        os.directories.insert(c.folder);
-        os.environment[u"TMP"] = c.folder;
+        os.files.directories.insert(c.folder);
+        os.environment.variables[u"TMP"] = c.folder;
         if (!c.shortForm.empty()) {
-            os.shortNames[c.folder + u"\\MSP2"] = c.shortForm + u"\\MSP2";
+            os.files.shortNames[c.folder + u"\\MSP2"] = c.shortForm + u"\\MSP2";
         }
         ScriptPatch(c.handedOn, u"{A}");
         AddProduct(u"{A}", u"Alpha");
@@ -619,19 +621,20 @@ TEST_F(DriverTest, PatchPathWithASemicolonOrQuoteGoesShortOrToTheNextTemporaryFo
         EXPECT_EQ(msi.configureCalls[0].commandLine.rfind(u"PATCH=\"" + c.handedOn + u"\"", 0),
                   0u);
         // The passed-over copy is gone too.
-        EXPECT_EQ(os.files.count(c.folder + u"\\MSP2") + os.files.count(u"C:\\Temp\\MSP3"), 0u);
+        EXPECT_EQ(os.files.contents.count(c.folder + u"\\MSP2") +
+                  os.files.contents.count(u"C:\\Temp\\MSP3"), 0u);
     }
 
     // No folder of the order gives a usable name: nothing reaches the installer.
     SetUp();
-    os.directories = {u"C:\\a;b", u"C:\\w;x", u"."};
-    os.environment[u"TMP"] = u"C:\\a;b";
-    os.tempPath = u"C:\\a;b\\";
-    os.currentDirectory = u"C:\\w;x";
+    os.files.directories = {u"C:\\a;b", u"C:\\w;x", u"."};
+    os.environment.variables[u"TMP"] = u"C:\\a;b";
+    os.environment.tempPath = u"C:\\a;b\\";
+    os.files.currentDirectory = u"C:\\w;x";
     EXPECT_EQ(RunInstall(), 123u);
     ExpectOneBox(kFailed + u"123");
     EXPECT_TRUE(msi.calls.empty());
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(os.files.contents.empty());
 }
 
 // Another file put where the checked one was, between the check and an installer
@@ -648,7 +651,7 @@ TEST_F(DriverTest, PatchReplacedUnderItsNameIsRefusedBeforeTheNextInstallerCall)
         AddProduct(u"{A}", u"Alpha");
         msi.onCall = [&](const std::string& call) {
             if (call.rfind(after, 0) == 0) {
-                os.fileIndex[kPatchPath] = 7;
+                os.files.fileIndex[kPatchPath] = 7;
             }
         };
         EXPECT_EQ(RunInstall(), 13u) << after;
@@ -668,16 +671,16 @@ TEST_F(DriverTest, RunLockIsHeldUntilTheInstallsAreDoneAndAnotherRunsHoldEndsIt)
         SetUp();
         ProcessRunOptions().quiet = quiet;
         AddProduct(u"{A}", u"Alpha");
-        os.mutexesHeldElsewhere.insert(global);
+        os.mutexes.heldElsewhere.insert(global);
         EXPECT_EQ(RunInstall(), 1618u);
-        EXPECT_EQ(os.mutexWaits, (decltype(os.mutexWaits){{global, 60000u}}));
+        EXPECT_EQ(os.mutexes.waits, (decltype(os.mutexes.waits){{global, 60000u}}));
         if (quiet) {
-            EXPECT_TRUE(os.boxes.empty());
+            EXPECT_TRUE(os.boxes.shown.empty());
         } else {
             ExpectOneBox(kFailed + u"1618");
         }
         EXPECT_TRUE(msi.calls.empty());
-        EXPECT_TRUE(os.files.empty() && os.deleted.empty());  // not even a copy made
+        EXPECT_TRUE(os.files.contents.empty() && os.files.deleted.empty());  // not even a copy made
     }
 
     // Taken (in the session when the machine's namespace is refused, or from a
@@ -687,16 +690,18 @@ TEST_F(DriverTest, RunLockIsHeldUntilTheInstallsAreDoneAndAnotherRunsHoldEndsIt)
         SetUp();
         AddProduct(u"{A}", u"Alpha");
         if (refused) {
-            os.mutexesRefused.insert(global);
+            os.mutexes.refused.insert(global);
         }
         if (abandoned) {
-            os.mutexesAbandoned.insert(global);
+            os.mutexes.abandoned.insert(global);
         }
         const std::u16string name = refused ? local : global;
         std::vector<bool> heldAtCall;
-        msi.onCall = [&](const std::string&) { heldAtCall.push_back(os.mutexesOwned.count(name)); };
+        msi.onCall = [&](const std::string&) {
+            heldAtCall.push_back(os.mutexes.owned.count(name));
+        };
         // A closing box left open holds off no one.
-        os.onBox = [&](const fake::Box&) { EXPECT_TRUE(os.mutexesOwned.empty()); };
+        os.boxes.onBox = [&](const fake::Box&) { EXPECT_TRUE(os.mutexes.owned.empty()); };
         EXPECT_EQ(RunInstall(), 0u);
         EXPECT_EQ(Configured(), Codes{u"{A}"});
         EXPECT_EQ(std::count(heldAtCall.begin(), heldAtCall.end(), false), 0);

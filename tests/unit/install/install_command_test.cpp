@@ -48,7 +48,7 @@ const std::u16string kCode = u"{11111111-2222-3333-4444-555555555555}";
 TEST(LogPath, NameStaysAnOrdinaryFileInTheTempDirectory)
 {
     fake::ResetPlatform();
-    fake::Platform().tempPath = u"C:\\T\\";
+    fake::Platform().environment.tempPath = u"C:\\T\\";
     EXPECT_EQ(MakeLogPath(u"Suite 2008", kCode), u"C:\\T\\Suite 2008.log");
     EXPECT_EQ(MakeLogPath(u"..\\..\\a/b:c*d?e\"f<g>h|i\tj", kCode),
               u"C:\\T\\.._.._a_b_c_d_e_f_g_h_i_j.log");
@@ -77,15 +77,15 @@ TEST(LogPath, NamesUsedInTheRunInAnyCaseGetANumber)
 TEST(LogPath, EmptyWhenNoFullPathFits)
 {
     fake::ResetPlatform();
-    fake::Platform().tempPath = u"C:\\T\\";  // 5 units
+    fake::Platform().environment.tempPath = u"C:\\T\\";  // 5 units
     EXPECT_EQ(MakeLogPath(std::u16string(250, u'n'), kCode).size(), 259u);
     EXPECT_EQ(MakeLogPath(std::u16string(251, u'n'), kCode), u"");
 
-    fake::Platform().tempPath = std::u16string(259, u't');
+    fake::Platform().environment.tempPath = std::u16string(259, u't');
     EXPECT_EQ(MakeLogPath(u"a", kCode), u"");
-    fake::Platform().tempPath = std::u16string(300, u't');
+    fake::Platform().environment.tempPath = std::u16string(300, u't');
     EXPECT_EQ(MakeLogPath(u"a", kCode), u"");
-    fake::Platform().tempPath.reset();
+    fake::Platform().environment.tempPath.reset();
     EXPECT_EQ(MakeLogPath(u"a", kCode), u"");
 }
 

@@ -20,23 +20,23 @@ protected:
     {
         fake::ResetPlatform();
         ResetTempNameCounter();
-        fake::Platform().resources.push_back({u"MSP", u"IDR_MSP", 1046, kPayload, false});
+        fake::Platform().resources.entries.push_back({u"MSP", u"IDR_MSP", 1046, kPayload, false});
     }
     fake::PlatformState& os = fake::Platform();
 };
 
 TEST_F(ExtractTest, FirstTempNameIsMsp2InTmpWithOneSeparator)
 {
-    os.directories.insert(u"D:\\tmp");
-    os.environment[u"TMP"] = u"D:\\tmp";
+    os.files.directories.insert(u"D:\\tmp");
+    os.environment.variables[u"TMP"] = u"D:\\tmp";
     std::u16string path;
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"D:\\tmp\\MSP2");
-    EXPECT_EQ(os.files[path], kPayload);
-    EXPECT_EQ(os.largestWrite, static_cast<int>(kPayload.size()));  // one write request
-    EXPECT_EQ(os.openFiles, 0);
+    EXPECT_EQ(os.files.contents[path], kPayload);
+    EXPECT_EQ(os.files.largestWrite, static_cast<int>(kPayload.size()));  // one write request
+    EXPECT_EQ(os.files.openFiles, 0);
 
-    os.environment[u"TMP"] = u"D:\\tmp\\";
+    os.environment.variables[u"TMP"] = u"D:\\tmp\\";
     std::u16string second;
     ASSERT_TRUE(ExtractPatch(second));
     EXPECT_EQ(second, u"D:\\tmp\\MSP3");  // the counter goes on across calls
@@ -44,40 +44,40 @@ TEST_F(ExtractTest, FirstTempNameIsMsp2InTmpWithOneSeparator)
 
 TEST_F(ExtractTest, ExistingNamesAreSkipped)
 {
-    os.files[u"C:\\Temp\\MSP2"] = {9};
-    os.directories.insert(u"C:\\Temp\\MSP3");
-    os.accessDenied.insert(u"C:\\Temp\\MSP4");
+    os.files.contents[u"C:\\Temp\\MSP2"] = {9};
+    os.files.directories.insert(u"C:\\Temp\\MSP3");
+    os.files.accessDenied.insert(u"C:\\Temp\\MSP4");
     // A dangling link looks missing to the check; creating through it would make its target.
-    os.directories.insert(u"C:\\Windows");
-    os.links[u"C:\\Temp\\MSP5"] = u"C:\\Windows\\evil.dll";
+    os.files.directories.insert(u"C:\\Windows");
+    os.files.links[u"C:\\Temp\\MSP5"] = u"C:\\Windows\\evil.dll";
     std::u16string path;
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP6");
-    EXPECT_EQ(os.files[u"C:\\Temp\\MSP2"], std::vector<std::uint8_t>{9});
-    EXPECT_EQ(os.files.count(u"C:\\Windows\\evil.dll"), 0u);
+    EXPECT_EQ(os.files.contents[u"C:\\Temp\\MSP2"], std::vector<std::uint8_t>{9});
+    EXPECT_EQ(os.files.contents.count(u"C:\\Windows\\evil.dll"), 0u);
 }
 
 TEST_F(ExtractTest, DirectoryFallsBackFromTmpToTempToRootToCurrent)
 {
-    os.environment[u"TMP"] = u"Q:\\missing";
+    os.environment.variables[u"TMP"] = u"Q:\\missing";
     std::u16string path;
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP2");
 
     // LocalSystem's TMP may be anyone's: its own temporary directory comes first.
-    os.localSystem = true;
-    os.directories.insert(u"D:\\user");
-    os.environment[u"TMP"] = u"D:\\user";
+    os.account.localSystem = true;
+    os.files.directories.insert(u"D:\\user");
+    os.environment.variables[u"TMP"] = u"D:\\user";
     path.clear();
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP3");
 
-    os.tempPath = u"Q:\\gone\\";
+    os.environment.tempPath = u"Q:\\gone\\";
     path.clear();
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"\\MSP4");
 
-    os.directories.erase(u"\\");
+    os.files.directories.erase(u"\\");
     path.clear();
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u".\\MSP5");
@@ -87,44 +87,44 @@ TEST_F(ExtractTest, NameTakenBetweenCheckAndCreationIsNotOverwritten)
 {
     // Someone plants MSP2 after the check: the file is left alone and MSP3 is used.
     bool planted = false;
-    os.beforeCreate = [&](const std::u16string& path) {
+    os.files.beforeCreate = [&](const std::u16string& path) {
         if (!planted && path == u"C:\\Temp\\MSP2") {
-            os.files[path] = {7, 7};
+            os.files.contents[path] = {7, 7};
             planted = true;
         }
     };
     std::u16string path;
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP3");
-    EXPECT_EQ(os.files[u"C:\\Temp\\MSP2"], (std::vector<std::uint8_t>{7, 7}));
-    EXPECT_EQ(os.files[path], kPayload);
+    EXPECT_EQ(os.files.contents[u"C:\\Temp\\MSP2"], (std::vector<std::uint8_t>{7, 7}));
+    EXPECT_EQ(os.files.contents[path], kPayload);
 }
 
 TEST_F(ExtractTest, TempDirectoryUnavailableOrTooLong)
 {
-    os.tempPath.reset();
+    os.environment.tempPath.reset();
     std::u16string path;
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_TRUE(path.empty());
 
-    os.tempPath = std::u16string(platform::kLongestPathUnits, u'x');  // too long for the system
+    os.environment.tempPath = std::u16string(platform::kLongestPathUnits, u'x');  // too long for the system
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_TRUE(path.empty());
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(os.files.contents.empty());
 }
 
 TEST_F(ExtractTest, MissingOrEmptyResourceCreatesNothing)
 {
-    os.resources.clear();
+    os.resources.entries.clear();
     std::u16string path;
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP2");
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(os.files.contents.empty());
 
-    os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {}, false});
+    os.resources.entries.push_back({u"MSP", u"IDR_MSP", 1046, {}, false});
     std::u16string given = u"C:\\Work\\out.msp";
     EXPECT_FALSE(ExtractPatch(given));
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(os.files.contents.empty());
 }
 
 TEST_F(ExtractTest, FileThatCannotBeOpenedFails)
@@ -132,40 +132,40 @@ TEST_F(ExtractTest, FileThatCannotBeOpenedFails)
     std::u16string path = u"C:\\Nowhere\\out.msp";
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Nowhere\\out.msp");
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(os.files.contents.empty());
 
     // Only a name someone else took is worth another try.
     SetUp();
-    os.beforeCreate = [&](const std::u16string& name) { os.accessDenied.insert(name); };
+    os.files.beforeCreate = [&](const std::u16string& name) { os.files.accessDenied.insert(name); };
     path.clear();
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP2");
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_TRUE(os.files.contents.empty());
 }
 
 TEST_F(ExtractTest, FailureLeavesNothingHalfWrittenAndOtherFilesAlone)
 {
     const std::map<std::u16string, std::vector<std::uint8_t>> before = {
         {u"C:\\Work\\out.msp", std::vector<std::uint8_t>(100, 0x55)}};
-    os.files = before;
-    os.writeLimit = 4;  // disk full
+    os.files.contents = before;
+    os.files.writeLimit = 4;  // disk full
     std::u16string path;
     EXPECT_FALSE(ExtractPatch(path));
-    EXPECT_EQ(os.lastError, 112u);
-    EXPECT_TRUE(os.files == before);
-    EXPECT_EQ(os.openFiles, 0);
+    EXPECT_EQ(os.thread.lastError, 112u);
+    EXPECT_TRUE(os.files.contents == before);
+    EXPECT_EQ(os.files.openFiles, 0);
 }
 
 TEST_F(ExtractTest, DirectoryWhoseEntriesCannotBeCheckedIsGivenUp)
 {
     for (int n = 2; n < 300; ++n) {
-        os.accessDenied.insert(u"C:\\Temp\\MSP" + ToDecimal(n));
+        os.files.accessDenied.insert(u"C:\\Temp\\MSP" + ToDecimal(n));
     }
     std::u16string path;
     EXPECT_FALSE(ExtractPatch(path));
     EXPECT_TRUE(path.empty());
 
-    os.accessDenied.clear();
+    os.files.accessDenied.clear();
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP102");  // 100 names were checked, no more
 }
@@ -198,15 +198,15 @@ TEST_F(ExtractTest, OwnCopyIsMarkedTemporaryAndOnlyAKilledRunsCopyIsCleared)
         SetUp();
         const std::string what = c.what;
         const std::u16string stored = what == "link" ? u"C:\\Work\\x" : msp2;
-        os.files[stored] = c.bytes;
+        os.files.contents[stored] = c.bytes;
         if (what == "link") {
-            os.links[msp2] = stored;
+            os.files.links[msp2] = stored;
         }
         if (c.marked) {
-            os.temporary.insert(stored);
+            os.files.temporary.insert(stored);
         }
         if (what == "second name") {
-            os.multiplyLinked.insert(stored);
+            os.files.multiplyLinked.insert(stored);
         }
         const platform::File other =
             what == "held open" ? platform::OpenFile(msp2, platform::FileDisposition::ReadShareRead)
@@ -214,22 +214,22 @@ TEST_F(ExtractTest, OwnCopyIsMarkedTemporaryAndOnlyAKilledRunsCopyIsCleared)
         std::u16string path;
         ASSERT_TRUE(ExtractTemporaryCopy({u"C:\\Temp"}, path)) << what;
         EXPECT_EQ(path, c.cleared ? msp2 : u"C:\\Temp\\MSP3") << what;
-        EXPECT_EQ(os.files[path], kPayload);
-        EXPECT_EQ(os.temporary.count(path), 1u);
-        EXPECT_EQ(os.files.count(stored), 1u);
+        EXPECT_EQ(os.files.contents[path], kPayload);
+        EXPECT_EQ(os.files.temporary.count(path), 1u);
+        EXPECT_EQ(os.files.contents.count(stored), 1u);
         if (!c.cleared) {
-            EXPECT_EQ(os.files[stored], c.bytes) << what;
+            EXPECT_EQ(os.files.contents[stored], c.bytes) << what;
         }
     }
 
     // What /e writes is the user's: never marked, and a leftover is no business of it.
     SetUp();
-    os.files[msp2] = kPayload;
-    os.temporary.insert(msp2);
+    os.files.contents[msp2] = kPayload;
+    os.files.temporary.insert(msp2);
     std::u16string path;
     ASSERT_TRUE(ExtractPatch(path));
     EXPECT_EQ(path, u"C:\\Temp\\MSP3");
-    EXPECT_EQ(os.temporary, std::set<std::u16string>{msp2});
+    EXPECT_EQ(os.files.temporary, std::set<std::u16string>{msp2});
 }
 
 }  // namespace

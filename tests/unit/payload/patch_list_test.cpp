@@ -33,13 +33,14 @@ protected:
     {
         fake::ResetProcess();
         LoadShippedTable("en-US.rc");
-        os.resources.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF}, false});
+        os.resources.entries.push_back({u"MSP", u"IDR_MSP", 1046, {0xD0, 0xCF}, false});
         AddText(206, kText206);
     }
 
     void AddText(int id, const std::string& text)
     {
-        os.resources.push_back({u"TXT", u"#" + ToDecimal(id), 1046, fake::Bytes(text), false});
+        os.resources.entries.push_back(
+            {u"TXT", u"#" + ToDecimal(id), 1046, fake::Bytes(text), false});
     }
 
     void ScriptTemplate(const std::u16string& productList)
@@ -47,7 +48,7 @@ protected:
         msi.summaries[u"C:\\Temp\\MSP2"].properties[installer::kPidTemplate] = {productList};
     }
 
-    Bytes File(const std::u16string& path) { return os.files.at(path); }
+    Bytes File(const std::u16string& path) { return os.files.contents.at(path); }
 
     fake::PlatformState& os = fake::Platform();
     fake::InstallerState& msi = fake::Installer();
@@ -55,15 +56,15 @@ protected:
 
 TEST_F(PatchListTest, EachExportAppendsSeparatorTextAndLineEnd)
 {
-    os.files[kOut] = fake::Bytes("earlier\r\n");
+    os.files.contents[kOut] = fake::Bytes("earlier\r\n");
     std::u16string path = kOut;
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), fake::Bytes("earlier\r\n" + Entry(kText206)));
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), fake::Bytes("earlier\r\n" + Entry(kText206) + Entry(kText206)));
     EXPECT_EQ(path, kOut);
-    EXPECT_TRUE(os.boxes.empty());
-    EXPECT_EQ(os.openFiles, 0);
+    EXPECT_TRUE(os.boxes.shown.empty());
+    EXPECT_EQ(os.files.openFiles, 0);
 }
 
 TEST_F(PatchListTest, TextsFollowInIdentifierOrderUntilTheFirstMissing)
@@ -73,7 +74,7 @@ TEST_F(PatchListTest, TextsFollowInIdentifierOrderUntilTheFirstMissing)
     std::u16string path = kOut;
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), fake::Bytes(Entry(kText206) + Entry(kText207)));
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
 }
 
 TEST_F(PatchListTest, DefaultNameComesFromTheTemplate)
@@ -83,7 +84,7 @@ TEST_F(PatchListTest, DefaultNameComesFromTheTemplate)
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(path, u"patchlist9B1D.txt");
     EXPECT_EQ(File(path), fake::Bytes(Entry(kText206)));
-    EXPECT_EQ(os.files.count(u"C:\\Temp\\MSP2"), 0u);  // the copy read for the name
+    EXPECT_EQ(os.files.contents.count(u"C:\\Temp\\MSP2"), 0u);  // the copy read for the name
 
     const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"ab-cd:{1234-WXYZ-5}", u"patchlistWXYZ.txt"},  // only what follows the ":" is searched
@@ -105,45 +106,45 @@ TEST_F(PatchListTest, DefaultNameFallsBackWhenThePatchCannotBeRead)
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(path, u"patchlist.txt");
     EXPECT_EQ(File(path), fake::Bytes(Entry(kText206)));
-    EXPECT_EQ(os.files.count(u"C:\\Temp\\MSP2"), 0u);
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_EQ(os.files.contents.count(u"C:\\Temp\\MSP2"), 0u);
+    EXPECT_TRUE(os.boxes.shown.empty());
 
     SetUp();
     ScriptTemplate(u"{6F1E2C3A-9B1D-4E55}");
-    std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"MSP"; });
+    std::erase_if(os.resources.entries, [](const fake::Resource& r) { return r.type == u"MSP"; });
     path.clear();
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(path, u"patchlist.txt");
     EXPECT_TRUE(msi.calls.empty());
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
 }
 
 TEST_F(PatchListTest, FileThatCannotBeOpenedAtItsEndOrMissingTextGives310)
 {
     std::u16string path = u"C:\\Nowhere\\out.txt";
     EXPECT_FALSE(ExportPatchList(path));
-    EXPECT_EQ(os.files.count(path), 0u);
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
-    EXPECT_EQ(os.boxes[0].title, u"Installation Error");
+    EXPECT_EQ(os.files.contents.count(path), 0u);
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, kNeedPatchListText);
+    EXPECT_EQ(os.boxes.shown[0].title, u"Installation Error");
 
     // Not at the end of what the file holds: nothing is written over it.
     SetUp();
-    os.files[kOut] = fake::Bytes("earlier\r\n");
-    os.failSeeks = true;
+    os.files.contents[kOut] = fake::Bytes("earlier\r\n");
+    os.files.failSeeks = true;
     path = kOut;
     EXPECT_FALSE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), fake::Bytes("earlier\r\n"));
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, kNeedPatchListText);
 
     SetUp();
-    std::erase_if(os.resources, [](const fake::Resource& r) { return r.type == u"TXT"; });
+    std::erase_if(os.resources.entries, [](const fake::Resource& r) { return r.type == u"TXT"; });
     path = kOut;
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), Bytes{});
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, kNeedPatchListText);
 }
 
 TEST_F(PatchListTest, DefaultNameThatIsALinkOrHasAnotherNameIsNotWrittenThrough)
@@ -156,25 +157,25 @@ TEST_F(PatchListTest, DefaultNameThatIsALinkOrHasAnotherNameIsNotWrittenThrough)
     for (const auto& [typed, linksLookLikeFiles] : cases) {
         SetUp();
         ScriptTemplate(u"{6F1E2C3A-9B1D-4E55}");
-        os.directories.insert(u"C:\\Windows");
-        os.linksLookLikeFiles = linksLookLikeFiles;
-        os.files[system] = fake::Bytes("[fonts]");
-        os.links[typed.empty() ? u"patchlist9B1D.txt" : typed] = system;
+        os.files.directories.insert(u"C:\\Windows");
+        os.files.linksLookLikeFiles = linksLookLikeFiles;
+        os.files.contents[system] = fake::Bytes("[fonts]");
+        os.files.links[typed.empty() ? u"patchlist9B1D.txt" : typed] = system;
         std::u16string path = typed;
         EXPECT_EQ(ExportPatchList(path), !typed.empty());
         const std::string appended = typed.empty() ? "" : Entry(kText206);
         EXPECT_EQ(File(system), fake::Bytes("[fonts]" + appended));
-        EXPECT_EQ(os.boxes.size(), typed.empty() ? 1u : 0u);
+        EXPECT_EQ(os.boxes.shown.size(), typed.empty() ? 1u : 0u);
     }
 
     SetUp();  // a hard link: the fallback name, another name of a system file
-    os.files[u"patchlist.txt"] = fake::Bytes("[fonts]");
-    os.multiplyLinked.insert(u"patchlist.txt");
+    os.files.contents[u"patchlist.txt"] = fake::Bytes("[fonts]");
+    os.files.multiplyLinked.insert(u"patchlist.txt");
     std::u16string path;
     EXPECT_FALSE(ExportPatchList(path));
     EXPECT_EQ(File(u"patchlist.txt"), fake::Bytes("[fonts]"));
-    ASSERT_EQ(os.boxes.size(), 1u);
-    EXPECT_EQ(os.boxes[0].text, kNeedPatchListText);
+    ASSERT_EQ(os.boxes.shown.size(), 1u);
+    EXPECT_EQ(os.boxes.shown[0].text, kNeedPatchListText);
 }
 
 TEST_F(PatchListTest, UnloadableTextStopsTheExportWith300)
@@ -182,16 +183,16 @@ TEST_F(PatchListTest, UnloadableTextStopsTheExportWith300)
     for (const bool empty : {true, false}) {
         SetUp();
         AddText(207, kText207);
-        os.resources.back().unloadable = !empty;
+        os.resources.entries.back().unloadable = !empty;
         if (empty) {
-            os.resources.back().bytes.clear();
+            os.resources.entries.back().bytes.clear();
         }
         AddText(208, "After=1\r\n");
         std::u16string path = kOut;
         EXPECT_TRUE(ExportPatchList(path));
         EXPECT_EQ(File(kOut), fake::Bytes(Entry(kText206)));
-        ASSERT_EQ(os.boxes.size(), 1u);
-        EXPECT_EQ(os.boxes[0].text.rfind(u"A problem prevented the service pack", 0), 0u);
+        ASSERT_EQ(os.boxes.shown.size(), 1u);
+        EXPECT_EQ(os.boxes.shown[0].text.rfind(u"A problem prevented the service pack", 0), 0u);
     }
 }
 
@@ -199,18 +200,18 @@ TEST_F(PatchListTest, FailedWriteSkipsThatTextOnly)
 {
     // The separator fits, the long text does not; the short one after it does.
     AddText(207, "ok\r\n");
-    os.writeLimit = 7;
+    os.files.writeLimit = 7;
     std::u16string path = kOut;
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), fake::Bytes("*****\r\n" + kText206.substr(0, 7) + Entry("ok\r\n")));
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
 
     SetUp();
-    os.failWrites = true;
+    os.files.failWrites = true;
     path = kOut;
     EXPECT_TRUE(ExportPatchList(path));
     EXPECT_EQ(File(kOut), Bytes{});
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
 }
 
 }  // namespace

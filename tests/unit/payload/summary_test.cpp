@@ -74,7 +74,7 @@ TEST_F(SummaryTest, ValueTheInstallerCannotHandOverFailsWithItsCode)
     std::u16string productList = u"previous";
     EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
     EXPECT_EQ(productList, u"previous");
-    EXPECT_EQ(fake::Platform().lastError, installer::kMoreData);  // for message 300
+    EXPECT_EQ(fake::Platform().thread.lastError, installer::kMoreData);  // for message 300
     ExpectHandlesBalanced(1);
 }
 
@@ -87,7 +87,7 @@ TEST_F(SummaryTest, PackageThatCannotBeOpenedLeavesOutputsAlone)
 
     msi.summaries[kPatchPath].openError = 1620;  // not a package
     EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
-    EXPECT_EQ(fake::Platform().lastError, 1620u);  // for message 300
+    EXPECT_EQ(fake::Platform().thread.lastError, 1620u);  // for message 300
 
     EXPECT_EQ(productList, u"fallback");
     EXPECT_EQ(patchCode, u"fallback");
@@ -122,7 +122,7 @@ TEST_F(SummaryTest, FullPathThatDoesNotFitNeverReachesTheInstaller)
     EXPECT_FALSE(ReadPatchTemplate(tooLong, productList));
     EXPECT_FALSE(OpenPatchSummary(tooLong));
 
-    fake::Platform().fullPathFails = true;
+    fake::Platform().files.fullPathFails = true;
     EXPECT_FALSE(ReadPatchTemplate(fits, productList));
 
     EXPECT_EQ(productList, u"fallback");

@@ -14,8 +14,8 @@ const std::string kStamp = "2026-12-09T20:15:03.042+01:00 [4242] ";
 
 std::vector<std::string> RecordEvents(const std::u16string& path)
 {
-    const auto file = fake::Platform().files.find(path);
-    if (file == fake::Platform().files.end()) {
+    const auto file = fake::Platform().files.contents.find(path);
+    if (file == fake::Platform().files.contents.end()) {
         ADD_FAILURE() << "no record at " << ToUtf8(path);
         return {};
     }

@@ -18,7 +18,7 @@ class Record : public ::testing::Test {
 protected:
     void SetUp() override { fake::ResetProcess(); }
 
-    std::size_t Size() const { return os.files.at(kRecord).size(); }
+    std::size_t Size() const { return os.files.contents.at(kRecord).size(); }
 
     fake::PlatformState& os = fake::Platform();
 };
@@ -37,41 +37,45 @@ TEST_F(Record, NewFileStartsWithTheMarkAndEachRunAppends)
 TEST_F(Record, PathThatIsNoFileOfItsOwnIsRefusedAndCostsTheRunNothing)
 {
     const std::pair<const char*, std::function<void()>> cases[] = {
-        {"link", [&] { os.links[kRecord] = u"C:\\Temp\\target.log"; }},
-        {"directory", [&] { os.directories.insert(kRecord); }},
-        {"hard link", [&] { os.files[kRecord] = {'x'}; os.multiplyLinked.insert(kRecord); }},
-        {"no folder", [&] { os.directories.erase(u"C:\\Work"); }},
+        {"link", [&] { os.files.links[kRecord] = u"C:\\Temp\\target.log"; }},
+        {"directory", [&] { os.files.directories.insert(kRecord); }},
+        {"hard link",
+         [&] {
+             os.files.contents[kRecord] = {'x'};
+             os.files.multiplyLinked.insert(kRecord);
+         }},
+        {"no folder", [&] { os.files.directories.erase(u"C:\\Work"); }},
     };
     for (const auto& [name, plant] : cases) {
         SCOPED_TRACE(name);
         SetUp();
         plant();
-        const auto before = os.files;
+        const auto before = os.files.contents;
         record::Open(kRecord);
-        os.lastError = 1234;
+        os.thread.lastError = 1234;
         record::Write(u"event");
         record::StepFailed(record::Step::ReadPatch, 1620);
         record::Close(u"end");
         EXPECT_FALSE(record::IsOpen());
-        EXPECT_EQ(os.files, before);
-        EXPECT_EQ(os.lastError, 1234u);
+        EXPECT_EQ(os.files.contents, before);
+        EXPECT_EQ(os.thread.lastError, 1234u);
     }
 }
 
 TEST_F(Record, EventsKeepTheCallersLastErrorAndAskNothingWithoutARecord)
 {
-    os.lastError = 1234;
+    os.thread.lastError = 1234;
     record::RunStarted();
     record::StepFailed(record::Step::WritePatch, 112);
     record::RunEnded(112, 112);
-    EXPECT_EQ(os.recordQueries, 0);
-    EXPECT_TRUE(os.files.empty());
+    EXPECT_EQ(os.record.queries, 0);
+    EXPECT_TRUE(os.files.contents.empty());
 
     record::Open(kRecord);
-    os.lastError = 1234;
+    os.thread.lastError = 1234;
     record::RunStarted();
     record::StepFailed(record::Step::WritePatch, 112);
-    EXPECT_EQ(os.lastError, 1234u);
+    EXPECT_EQ(os.thread.lastError, 1234u);
     EXPECT_EQ(RecordEvent(kRecord, "failed:"),
               "failed: writing and checking the temporary copy of the patch: error 112 "
               "(text of 112)");
@@ -97,10 +101,10 @@ TEST_F(Record, LinesThatCouldNotBeWrittenAreSaidOnceAtTheEnd)
 {
     record::Open(kRecord);
     record::Write(u"first");
-    os.failWrites = true;
+    os.files.failWrites = true;
     record::Write(u"lost");
     record::Write(u"lost too");
-    os.failWrites = false;
+    os.files.failWrites = false;
     record::Write(u"last");
     record::Close(u"end");
     EXPECT_EQ(RecordEvents(kRecord),

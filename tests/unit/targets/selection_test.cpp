@@ -154,7 +154,7 @@ TEST_F(SelectionTest, ListedProductsOfOtherUsersAreRecordedAsUnreachable)
     const std::u16string record = u"C:\\Work\\run.log";
     const std::u16string other = u"S-1-5-21-7-8-9-1002";
     msi.allUsersInstances = {{u"{A}", other, installer::kContextUserUnmanaged},
-                             {u"{A}", os.accountSid, installer::kContextUserUnmanaged},
+                             {u"{A}", os.account.sid, installer::kContextUserUnmanaged},
                              {u"{B}", other, installer::kContextUserManaged}};
     AddProduct(u"{B}", u"Beta");
     // Asked only while a record is kept: the question walks every user's products.
@@ -198,7 +198,7 @@ TEST_F(SelectionTest, RefusalsAreSilentButCounted)
     AddProduct(u"{needs}", u"Needs");
     EXPECT_EQ(Select(u"{absent};{unknown};{n/a};{has};{needs}"), 3);
     EXPECT_EQ(SelectedCodes(), Codes{u"{needs}"});
-    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.boxes.shown.empty());
     // Only the leading GUID of the patch code names the patch.
     for (const auto& call : fake::CallsStartingWith("GetPatchState")) {
         EXPECT_EQ(call.rfind("GetPatchState {P1} {", 0), 0u) << call;
@@ -216,10 +216,10 @@ TEST_F(SelectionTest, EachSequencingErrorIsReportedInTheProductsLanguage)
     EXPECT_EQ(Select(u"{A};{B};{C}"), 3);
     EXPECT_EQ(SelectedCodes(), Codes{u"{C}"});
 
-    ASSERT_EQ(os.boxes.size(), 2u);
-    EXPECT_EQ(os.boxes[0].text, u"service pack passt nicht zu Alpha.");
-    EXPECT_EQ(os.boxes[1].text, u"service pack passt nicht zu Beta.");
-    for (const auto& box : os.boxes) {
+    ASSERT_EQ(os.boxes.shown.size(), 2u);
+    EXPECT_EQ(os.boxes.shown[0].text, u"service pack passt nicht zu Alpha.");
+    EXPECT_EQ(os.boxes.shown[1].text, u"service pack passt nicht zu Beta.");
+    for (const auto& box : os.boxes.shown) {
         EXPECT_EQ(box.title, u"Fehler");
         EXPECT_EQ(box.flags, kErrorBoxFlags);
         EXPECT_EQ(box.locale, 1031u);
@@ -261,7 +261,7 @@ TEST_F(SelectionTest, OnlyAPatchThatDoesNotApplyIsNotApplicableAnyOtherRefusalIs
         SCOPED_TRACE(counts.failure);
         EXPECT_EQ(counts.failure, rows.back().failure);
         EXPECT_EQ(counts.refused, boxes);
-        EXPECT_EQ(static_cast<int>(os.boxes.size()), boxes);
+        EXPECT_EQ(static_cast<int>(os.boxes.shown.size()), boxes);
         EXPECT_TRUE(SelectedCodes().empty());
     }
 }
@@ -273,7 +273,7 @@ TEST_F(SelectionTest, ThreadLocaleIsTheLanguageReadAsADecimalNumber)
     AddProduct(u"{C}", u"Gamma").infoErrors[u"Language"] = 1608;
     AddProduct(u"{D}", u"Delta", u"1041");
     Select(u"{A};{B};{C};{D};{absent}");
-    EXPECT_EQ(os.localesSet, (std::vector<std::uint32_t>{1036, 0, 0, 1041}));
+    EXPECT_EQ(os.thread.localesSet, (std::vector<std::uint32_t>{1036, 0, 0, 1041}));
 }
 
 TEST(LeadingPatchCode, IsTheTextUpToTheFirstClosingBrace)

@@ -112,7 +112,7 @@ TEST_F(Messages, EveryLanguageComposesEveryMessageFromItsOwnInserts)
     CurrentProductName() = kProduct;
     for (const auto& table : LoadShippedTables()) {
         SCOPED_TRACE(table.file);
-        fake::Platform().threadLocale = table.language;
+        fake::Platform().thread.locale = table.language;
         for (const auto& expected : kExpected) {
             SCOPED_TRACE(expected.id);
             const std::u16string format = table.texts.at(expected.id);
@@ -121,11 +121,11 @@ TEST_F(Messages, EveryLanguageComposesEveryMessageFromItsOwnInserts)
             EXPECT_EQ(LettersOf(expected.inserts).compare(0, used.size(), used), 0)
                 << ToUtf8(format);
 
-            fake::Platform().lastError = kErrorCode;
-            fake::Platform().boxes.clear();
+            fake::Platform().thread.lastError = kErrorCode;
+            fake::Platform().boxes.shown.clear();
             EXPECT_EQ(ShowMessage(expected.id), 1);
-            ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-            const fake::Box& box = fake::Platform().boxes[0];
+            ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+            const fake::Box& box = fake::Platform().boxes.shown[0];
             EXPECT_EQ(box.text, FormatInserts(format, expected.inserts, kComposedCapacity));
             EXPECT_EQ(box.text.find(u'%'), std::u16string::npos) << ToUtf8(box.text);
             EXPECT_EQ(box.title, table.texts.at(expected.title));
@@ -147,32 +147,32 @@ TEST_F(Messages, EveryLanguageComposesEveryMessageFromItsOwnInserts)
 TEST_F(Messages, EnglishFailureShowsTheCallersErrorCode)
 {
     LoadShippedTable("en-US.rc");
-    fake::Platform().lastError = 1603;
+    fake::Platform().thread.lastError = 1603;
     EXPECT_EQ(ShowMessage(msg::kInstallFailed), 1);
-    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-    const fake::Box& box = fake::Platform().boxes[0];
+    ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+    const fake::Box& box = fake::Platform().boxes.shown[0];
     EXPECT_EQ(box.text,
               u"A problem prevented the service pack from being installed. Contact your system "
               u"administrator. \n\n Error Code: 1603");
     EXPECT_EQ(box.title, u"Installation Error");
     EXPECT_EQ(box.flags, 0x50010u);
-    EXPECT_EQ(fake::Platform().lastErrorReads, 1);
+    EXPECT_EQ(fake::Platform().thread.lastErrorReads, 1);
 
     // A box that could not be shown is not tried again; its answer is passed on.
-    fake::Platform().answers = {0};
+    fake::Platform().boxes.answers = {0};
     EXPECT_EQ(ShowMessage(msg::kInstallFailed), 0);
-    EXPECT_EQ(fake::Platform().boxes.size(), 2u);
+    EXPECT_EQ(fake::Platform().boxes.shown.size(), 2u);
 }
 
 TEST_F(Messages, ErrorCodeIsReadBeforeTheLookupCanChangeIt)
 {
     // Without a Turkish table the lookup misses first, which sets a last error.
     LoadShippedTable("en-US.rc");
-    fake::Platform().threadLocale = kTurkish;
-    fake::Platform().lastError = 0x80070643;
+    fake::Platform().thread.locale = kTurkish;
+    fake::Platform().thread.lastError = 0x80070643;
     ShowMessage(msg::kInstallFailed);
-    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-    EXPECT_TRUE(EndsWith(fake::Platform().boxes[0].text, u"Error Code: -2147023293"));
+    ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+    EXPECT_TRUE(EndsWith(fake::Platform().boxes.shown[0].text, u"Error Code: -2147023293"));
 }
 
 TEST_F(Messages, QuietShowsNothingAndLeavesTheErrorUnread)
@@ -181,8 +181,8 @@ TEST_F(Messages, QuietShowsNothingAndLeavesTheErrorUnread)
     ProcessRunOptions().quiet = true;
     EXPECT_EQ(ShowMessage(msg::kInstalled), kAnswerNo);
     EXPECT_EQ(ShowMessage(msg::kInstallFailed), kAnswerNo);
-    EXPECT_TRUE(fake::Platform().boxes.empty());
-    EXPECT_EQ(fake::Platform().lastErrorReads, 0);
+    EXPECT_TRUE(fake::Platform().boxes.shown.empty());
+    EXPECT_EQ(fake::Platform().thread.lastErrorReads, 0);
 }
 
 TEST_F(Messages, ThreadLocaleChoosesTheTable)
@@ -191,16 +191,16 @@ TEST_F(Messages, ThreadLocaleChoosesTheTable)
     const ShippedTable german = LoadShippedTable("de-DE.rc");
     const ShippedTable english = LoadShippedTable("en-US.rc");
 
-    fake::Platform().threadLocale = kTraditionalChinese;
+    fake::Platform().thread.locale = kTraditionalChinese;
     EXPECT_EQ(Load(msg::kFilesInUse), chinese.texts.at(msg::kFilesInUse));
     EXPECT_EQ(Load(msg::kRunningApplications), chinese.texts.at(msg::kRunningApplications));
 
     // Only the language part of the locale counts (sort order in bits 16 and up).
-    fake::Platform().threadLocale = 0x10000 | kGerman;
+    fake::Platform().thread.locale = 0x10000 | kGerman;
     CurrentProductName() = u"Suite 2008";
     ShowMessage(msg::kUpToDate);
-    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-    const fake::Box& box = fake::Platform().boxes[0];
+    ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+    const fake::Box& box = fake::Platform().boxes.shown[0];
     EXPECT_EQ(box.title, german.texts.at(msg::kTitleUnnecessary));
     EXPECT_NE(box.text.find(u"service pack"), std::u16string::npos);
     EXPECT_EQ(box.text, FormatInserts(german.texts.at(msg::kUpToDate),
@@ -209,9 +209,9 @@ TEST_F(Messages, ThreadLocaleChoosesTheTable)
                                       kComposedCapacity));
 
     // A language without a table is left to the platform's fallback.
-    fake::Platform().threadLocale = kTurkish;
+    fake::Platform().thread.locale = kTurkish;
     EXPECT_EQ(Load(msg::kTitleError), english.texts.at(msg::kTitleError));
-    fake::Platform().fallbackLanguage = kGerman;
+    fake::Platform().resources.fallbackLanguage = kGerman;
     EXPECT_EQ(Load(msg::kTitleError), german.texts.at(msg::kTitleError));
     EXPECT_EQ(Load(msg::kFilesInUse), german.texts.at(msg::kFilesInUse));
 }
@@ -222,7 +222,7 @@ TEST_F(Messages, RegionalLanguageReadsTheTableOfItsLanguage)
     for (auto& table : LoadShippedTables()) {
         tables[table.file] = table;
     }
-    fake::Platform().fallbackLanguage = 1041;  // the platform's choice would be Japanese
+    fake::Platform().resources.fallbackLanguage = 1041;  // the platform's choice would be Japanese
     const std::vector<std::pair<std::uint32_t, std::string>> cases = {
         {3082, "es-ES.rc"},  {2058, "es-ES.rc"},  {0x1000C0A, "es-ES.rc"}, {2070, "pt-BR.rc"},
         {3079, "de-DE.rc"},  {2055, "de-DE.rc"},  {0x0007, "de-DE.rc"},    {3084, "fr-FR.rc"},
@@ -231,12 +231,12 @@ TEST_F(Messages, RegionalLanguageReadsTheTableOfItsLanguage)
     };
     for (const auto& [locale, file] : cases) {
         SCOPED_TRACE(locale);
-        fake::Platform().threadLocale = locale;
+        fake::Platform().thread.locale = locale;
         EXPECT_EQ(Load(msg::kTitleError), tables.at(file).texts.at(msg::kTitleError));
     }
     // What the borrowed table lacks stays empty (Dutch in Belgium, a table for the Netherlands).
     fake::AddStringTable(1043, {{msg::kFilesInUse, u"Alleen deze tekst"}});
-    fake::Platform().threadLocale = 2067;
+    fake::Platform().thread.locale = 2067;
     EXPECT_EQ(Load(msg::kRunningApplications), u"");
     EXPECT_EQ(Load(msg::kFilesInUse), u"Alleen deze tekst");
 }
@@ -245,7 +245,7 @@ TEST_F(Messages, IdMissingFromTheLanguagesTableIsNotBorrowed)
 {
     LoadShippedTable("en-US.rc");
     fake::AddStringTable(kGerman, {{msg::kFilesInUse, u"Nur dieser Text"}});
-    fake::Platform().threadLocale = kGerman;
+    fake::Platform().thread.locale = kGerman;
     std::u16string text = u"stale";
     EXPECT_EQ(LoadMessageString(msg::kRunningApplications, text, kMessageCapacity), 0);
     EXPECT_EQ(text, u"");
@@ -255,10 +255,10 @@ TEST_F(Messages, IdMissingFromTheLanguagesTableIsNotBorrowed)
 
     // The box is shown all the same, empty.
     ShowMessage(msg::kRefusedByPolicy);
-    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-    EXPECT_EQ(fake::Platform().boxes[0].text, u"");
-    EXPECT_EQ(fake::Platform().boxes[0].title, u"");
-    EXPECT_EQ(fake::Platform().boxes[0].flags, kErrorBoxFlags);
+    ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+    EXPECT_EQ(fake::Platform().boxes.shown[0].text, u"");
+    EXPECT_EQ(fake::Platform().boxes.shown[0].title, u"");
+    EXPECT_EQ(fake::Platform().boxes.shown[0].flags, kErrorBoxFlags);
 }
 
 TEST_F(Messages, LongTextsAreCut)
@@ -274,15 +274,15 @@ TEST_F(Messages, LongTextsAreCut)
 
     CurrentProductName() = std::u16string(1000, u'n');
     ShowMessage(msg::kRefusedByPolicy);
-    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-    EXPECT_EQ(fake::Platform().boxes[0].text,
+    ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+    EXPECT_EQ(fake::Platform().boxes.shown[0].text,
               std::u16string(500, u'b') + std::u16string(523, u'n'));
 }
 
 TEST_F(Messages, DamagedBlockYieldsNothing)
 {
     // Block 21 holds ids 320..335; its first count claims more than the block has.
-    fake::Platform().resources.push_back(
+    fake::Platform().resources.entries.push_back(
         fake::Resource{u"#6", u"#21", static_cast<std::uint16_t>(kEnglish),
                        {0x40, 0x00, 'a', 0x00, 'b', 0x00}, false});
     std::u16string text;
@@ -294,11 +294,11 @@ TEST_F(Messages, DamagedBlockYieldsNothing)
 TEST_F(Messages, PortugueseSuccessNamesPackageThenProduct)
 {
     LoadShippedTable("pt-BR.rc");
-    fake::Platform().threadLocale = kPortugueseBrazil;
+    fake::Platform().thread.locale = kPortugueseBrazil;
     CurrentProductName() = u"Suite 2008";
     ShowMessage(msg::kInstalled);
-    ASSERT_EQ(fake::Platform().boxes.size(), 1u);
-    const std::u16string& text = fake::Platform().boxes[0].text;
+    ASSERT_EQ(fake::Platform().boxes.shown.size(), 1u);
+    const std::u16string& text = fake::Platform().boxes.shown[0].text;
     const auto package = text.find(u"service pack");
     const auto product = text.find(u"Suite 2008");
     ASSERT_NE(package, std::u16string::npos);
@@ -312,7 +312,7 @@ TEST_F(Messages, UnknownIdShowsItsTextAsAnErrorWithoutInserts)
     CurrentProductName() = u"Suite 2008";
     EXPECT_EQ(ShowMessage(msg::kRunningApplications), 1);
     EXPECT_EQ(ShowMessage(303), 1);
-    const auto& boxes = fake::Platform().boxes;
+    const auto& boxes = fake::Platform().boxes.shown;
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, FormatInserts(Load(msg::kRunningApplications), {}, kComposedCapacity));
     EXPECT_EQ(boxes[0].text.find(u"Suite 2008"), std::u16string::npos);
@@ -329,12 +329,12 @@ TEST_F(Messages, UnseenMessagesReachOnlyThePersonAskedAndNeverWait)
     for (const auto& [asked, quiet] : {std::pair{true, false}, {false, false}, {true, true}}) {
         SetUp();
         LoadShippedTable("en-US.rc");
-        fake::Platform().desktopVisible = false;
-        fake::Platform().asked = asked;
+        fake::Platform().boxes.desktopVisible = false;
+        fake::Platform().sessions.asked = asked;
         ProcessRunOptions().quiet = quiet;
         EXPECT_EQ(ShowMessage(msg::kInstalled, msg::kRestartNeeded), kAnswerNo);
-        EXPECT_TRUE(fake::Platform().boxes.empty());
-        const auto& told = fake::Platform().sessionBoxes;
+        EXPECT_TRUE(fake::Platform().boxes.shown.empty());
+        const auto& told = fake::Platform().sessions.boxes;
         ASSERT_EQ(told.size(), asked && !quiet ? 1u : 0u);
         if (!told.empty()) {
             EXPECT_FALSE(told[0].waited);

@@ -35,20 +35,23 @@ protected:
         for (auto& name : names) {
             entries.push_back({pid++, std::move(name)});
         }
-        fake::Platform().processes = entries;
+        fake::Platform().processes.running = entries;
     }
 
-    static void Answer(std::initializer_list<int> answers) { fake::Platform().answers = answers; }
+    static void Answer(std::initializer_list<int> answers)
+    {
+        fake::Platform().boxes.answers = answers;
+    }
 
-    static const std::vector<fake::Box>& Boxes() { return fake::Platform().boxes; }
+    static const std::vector<fake::Box>& Boxes() { return fake::Platform().boxes.shown; }
 
     // Ends every process once the check has taken more snapshots than it should
     // need, so a check that loops for ever fails instead of hanging.
     static void StopLoopingAfter(int snapshots)
     {
-        fake::Platform().beforeSnapshot = [snapshots](int number) {
+        fake::Platform().processes.beforeSnapshot = [snapshots](int number) {
             if (number > snapshots) {
-                fake::Platform().processes->clear();
+                fake::Platform().processes.running->clear();
             }
         };
     }
@@ -64,9 +67,9 @@ TEST_F(RunningApps, NothingRunningShowsNoBox)
 TEST_F(RunningApps, RetryAfterClosingGoesOn)
 {
     Run({u"plrx.exe"});
-    fake::Platform().beforeSnapshot = [](int number) {
+    fake::Platform().processes.beforeSnapshot = [](int number) {
         if (number == 2) {
-            fake::Platform().processes->clear();  // the user closed it
+            fake::Platform().processes.running->clear();  // the user closed it
         }
     };
     Answer({kAnswerRetry});
@@ -75,7 +78,7 @@ TEST_F(RunningApps, RetryAfterClosingGoesOn)
     EXPECT_EQ(Boxes()[0].text, kPlotrixText);
     EXPECT_EQ(Boxes()[0].title, u"Installation Error");
     EXPECT_EQ(Boxes()[0].flags, 0x50015u);
-    EXPECT_EQ(fake::Platform().snapshots, 3);  // plrx twice, modelara once
+    EXPECT_EQ(fake::Platform().processes.snapshots, 3);  // plrx twice, modelara once
 }
 
 TEST_F(RunningApps, RetryWithoutClosingAsksAgain)
@@ -116,7 +119,7 @@ TEST_F(RunningApps, AnyAnswerButRetryCountsAsCancel)
 
 TEST_F(RunningApps, FailedSnapshotCountsAsRunning)
 {
-    fake::Platform().processes = std::nullopt;
+    fake::Platform().processes.running = std::nullopt;
     EXPECT_TRUE(IsProcessRunning(u"plrx.exe"));
     Answer({kAnswerCancel, kAnswerCancel});
     EXPECT_FALSE(CheckRunningApplications());
@@ -127,7 +130,7 @@ TEST_F(RunningApps, FailedSnapshotCountsAsRunning)
 TEST_F(RunningApps, LanguageWithoutTheTextsStillAsks)
 {
     fake::AddStringTable(1028, {{msg::kFilesInUse, u"x"}});
-    fake::Platform().threadLocale = 1028;
+    fake::Platform().thread.locale = 1028;
     Run({u"plrx.exe"});
     Answer({kAnswerCancel});
     EXPECT_FALSE(CheckRunningApplications());
@@ -142,7 +145,7 @@ TEST_F(RunningApps, MatchesWholeNamesWithoutRegardToCase)
     EXPECT_TRUE(IsProcessRunning(u"plrx.exe"));
     Run({u"plrx.exe.old", u"xplrx.exe", u"plrx", u"C:\\Apps\\plrx.exe"});
     EXPECT_FALSE(IsProcessRunning(u"plrx.exe"));
-    fake::Platform().processes = std::vector<platform::ProcessEntry>{{0, u"plrx.exe"}};
+    fake::Platform().processes.running = std::vector<platform::ProcessEntry>{{0, u"plrx.exe"}};
     EXPECT_FALSE(IsProcessRunning(u"plrx.exe"));
 }
 
@@ -152,7 +155,7 @@ TEST_F(RunningApps, BoxesAppearInQuietModeAndKeepTheStartingLanguage)
     ProcessRunOptions().quiet = true;
     Run({u"modelara.exe"});
     // A locale change while the check runs does not reach its texts.
-    fake::Platform().beforeSnapshot = [](int) { fake::Platform().threadLocale = 1031; };
+    fake::Platform().processes.beforeSnapshot = [](int) { fake::Platform().thread.locale = 1031; };
     Answer({kAnswerCancel});
     EXPECT_FALSE(CheckRunningApplications());
     ASSERT_EQ(Boxes().size(), 1u);
@@ -181,7 +184,7 @@ TEST_F(RunningApps, RecordSaysWhoWasAskedAndWhatTheyAnswered)
     for (const Case& c : cases) {
         SetUp();
         record::Open(record);
-        fake::Platform().desktopVisible = c.visible;
+        fake::Platform().boxes.desktopVisible = c.visible;
         Run({u"plrx.exe"});
         Answer(c.answers);
         EXPECT_FALSE(CheckRunningApplications());
@@ -220,23 +223,25 @@ TEST_F(RunningApps, UnseenAsksThePersonAtTheMachineWithinTheTimeLeft)
         SCOPED_TRACE(c.name);
         SetUp();
         fake::PlatformState& os = fake::Platform();
-        os.desktopVisible = false;
-        os.someoneToAsk = c.someone;
-        os.sessionAnswers = {c.answers.begin(), c.answers.end()};
+        os.boxes.desktopVisible = false;
+        os.sessions.someoneToAsk = c.someone;
+        os.sessions.answers = {c.answers.begin(), c.answers.end()};
         ProcessRunOptions().askMinutes = c.minutes;
         Run(both);
-        os.beforeSnapshot = [&c](int) { fake::Platform().tickCount += c.lookMilliseconds; };
+        os.processes.beforeSnapshot = [&c](int) {
+            fake::Platform().clock.tickCount += c.lookMilliseconds;
+        };
         EXPECT_FALSE(CheckRunningApplications());
         EXPECT_TRUE(Boxes().empty());  // never a box on the unseen desktop
         std::vector<std::uint32_t> timeouts;
-        for (const fake::SessionBox& asked : os.sessionBoxes) {
+        for (const fake::SessionBox& asked : os.sessions.boxes) {
             timeouts.push_back(asked.timeoutSeconds);
             EXPECT_EQ(asked.box.flags, kRetryCancelBoxFlags);
         }
         EXPECT_EQ(timeouts, c.timeouts);
-        if (!os.sessionBoxes.empty()) {
-            EXPECT_EQ(os.sessionBoxes[0].box.text, kPlotrixText);
-            EXPECT_EQ(os.sessionBoxes[0].box.title, u"Installation Error");
+        if (!os.sessions.boxes.empty()) {
+            EXPECT_EQ(os.sessions.boxes[0].box.text, kPlotrixText);
+            EXPECT_EQ(os.sessions.boxes[0].box.title, u"Installation Error");
         }
     }
 }
