@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include "common/error_codes.h"
 #include "app/command_line.h"
 #include "common/file_names.h"
 #include "files/temp_folders.h"
@@ -58,7 +59,7 @@ int RunServicePack(void* module)
         ShowMessage(msg::kHelp);
     } else if (options.badCommandLine) {
         ShowMessage(msg::kBadCommandLine);
-        outcome = installer::kInvalidCommandLine;
+        outcome = errors::kInvalidCommandLine;
     } else if (options.install) {
         outcome = RunInstall();
     } else {

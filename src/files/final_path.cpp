@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "common/text.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
@@ -48,7 +48,7 @@ bool FinalPathToHandOn(const platform::File& file, const std::u16string& created
     if (!platform::GetFinalPath(file, final)) {
         // No drive letter to hand on: the name it was made under, while that leads to it.
         if (!IsEntryAt(file, created)) {
-            platform::SetLastError(platform::kErrorAccessDenied);
+            platform::SetLastError(errors::kAccessDenied);
             return false;
         }
         return platform::GetFullPathName(created, path);
@@ -95,7 +95,7 @@ platform::File CreateFileAt(const std::u16string& path, platform::FileDispositio
     const bool existed = disposition != FileDisposition::CreateNew &&
                          disposition != FileDisposition::CreateNewHeld &&
                          disposition != FileDisposition::CreateNewTemporary &&
-                         opened == platform::kErrorAlreadyExists;
+                         opened == errors::kAlreadyExists;
     if (!file) {
         return file;
     }
@@ -108,6 +108,6 @@ platform::File CreateFileAt(const std::u16string& path, platform::FileDispositio
     } else {
         platform::DeleteThroughHandle(file);
     }
-    platform::SetLastError(platform::kErrorAccessDenied);
+    platform::SetLastError(errors::kAccessDenied);
     return {};
 }

@@ -24,5 +24,5 @@ bool IsEntryAt(const platform::File& file, const std::u16string& path);
 // OpenFile for a disposition that may create a file. A file that was not made
 // at path itself (a link on the way sent it elsewhere) is removed again, one
 // that was already there is left as it is, and both are refused with
-// kErrorAccessDenied. A file it returns leaves the last error as OpenFile did.
+// errors::kAccessDenied. A file it returns leaves the last error as OpenFile did.
 platform::File CreateFileAt(const std::u16string& path, platform::FileDisposition disposition);

@@ -1,7 +1,7 @@
 #include "files/handed_on_path.h"
 
 #include "files/final_path.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
@@ -25,7 +25,7 @@ bool PathToHandOn(const platform::File& file, const std::u16string& created,
     std::u16string shortForm;
     if (!NamesOneFile(final) &&
         (!platform::GetShortPathName(final, shortForm) || !NamesOneFile(shortForm))) {
-        platform::SetLastError(platform::kErrorInvalidName);
+        platform::SetLastError(errors::kInvalidName);
         return false;
     }
     path = NamesOneFile(final) ? final : shortForm;
@@ -47,7 +47,7 @@ bool RecheckPathToHandOn(const platform::File& file, const std::u16string& creat
         return false;
     }
     if (held != found) {
-        platform::SetLastError(platform::kErrorInvalidData);
+        platform::SetLastError(errors::kInvalidData);
         return false;
     }
     path = std::move(now);

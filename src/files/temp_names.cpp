@@ -2,7 +2,7 @@
 
 #include "common/text.h"
 #include "files/final_path.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 #include "platform/thread_state.h"
@@ -22,7 +22,7 @@ void ResetTempNameCounter() { g_tempNameCounter = 1; }
 
 bool IsExistsError(std::uint32_t error)
 {
-    return error == platform::kErrorFileExists || error == platform::kErrorAlreadyExists;
+    return error == errors::kFileExists || error == errors::kAlreadyExists;
 }
 
 bool NextFreeName(const std::u16string& base, std::u16string& name, ReclaimName reclaim)

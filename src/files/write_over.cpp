@@ -4,7 +4,7 @@
 #include "files/final_path.h"
 #include "files/temp_names.h"
 #include "files/write_all.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/replace.h"
 #include "platform/thread_state.h"
@@ -28,7 +28,7 @@ bool FolderUnchanged(const Destination& to)
     if (platform::LeadsToHeldFolder(to.folderPath, to.folder)) {
         return true;
     }
-    platform::SetLastError(platform::kErrorAccessDenied);
+    platform::SetLastError(errors::kAccessDenied);
     return false;
 }
 
@@ -97,10 +97,10 @@ bool PutInPlace(const Destination& to, const std::u16string& side)
         return true;
     }
     const std::uint32_t error = platform::GetLastError();
-    if (error == platform::kErrorFileNotFound) {  // gone since, or a link
+    if (error == errors::kFileNotFound) {  // gone since, or a link
         return FolderUnchanged(to) && platform::MoveFileReplacing(side, target);
     }
-    if (error == platform::kErrorUnableToMoveReplacement2 && FolderUnchanged(to)) {
+    if (error == errors::kUnableToMoveReplacement2 && FolderUnchanged(to)) {
         // The old file back to its name, unless something took it meanwhile.
         platform::MoveFileNew(backup, target);
     }

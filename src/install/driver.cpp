@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/error_codes.h"
 #include "common/run_state.h"
 #include "common/text.h"
 #include "install/install_command.h"
@@ -27,10 +28,6 @@
 
 namespace {
 
-// Reported when the user gave up on closing a watched application.
-constexpr std::uint32_t kErrorUserExit = 1602;
-// Reported for a failed step that left no error code of its own.
-constexpr std::uint32_t kErrorInstallFailure = 1603;
 
 // Shows message 300 with the error at hand, which becomes the outcome.
 std::uint32_t Fail(record::Step step)
@@ -50,8 +47,8 @@ void MakeCurrent(const TargetProduct& target)
 
 bool IsPatched(std::uint32_t result)
 {
-    return result == installer::kSuccess || result == installer::kRebootInitiated ||
-           result == installer::kRebootRequired;
+    return result == errors::kSuccess || result == errors::kRebootInitiated ||
+           result == errors::kRebootRequired;
 }
 
 // Whether any target is below the version that has the update already.
@@ -72,11 +69,11 @@ std::uint32_t Confirmed(const TargetProduct& target, const std::u16string& patch
 {
     const std::uint32_t state =
         installer::GetPatchState(patchCode, target.ProductCode, target.Context);
-    if (state == installer::kSuccess) {
+    if (state == errors::kSuccess) {
         return result;
     }
-    return state == installer::kUnknownPatch || state == installer::kUnknownProduct
-               ? kErrorInstallFailure
+    return state == errors::kUnknownPatch || state == errors::kUnknownProduct
+               ? errors::kInstallFailure
                : state;
 }
 
@@ -100,10 +97,10 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     std::u16string filesInUse;
     LoadMessageString(msg::kFilesInUse, filesInUse, kMessageCapacity);
     if (!BuildInstallCommandLine(patchPath, target.LocaleId, filesInUse, target.CommandLine)) {
-        platform::SetLastError(installer::kInvalidCommandLine);
-        record::StepFailed(record::Step::CommandLine, installer::kInvalidCommandLine);
+        platform::SetLastError(errors::kInvalidCommandLine);
+        record::StepFailed(record::Step::CommandLine, errors::kInvalidCommandLine);
         ShowMessage(msg::kInstallFailed);
-        return installer::kInvalidCommandLine;
+        return errors::kInvalidCommandLine;
     }
 
     const std::u16string logPath =
@@ -127,7 +124,7 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
                       {logFile ? logPath : u"", logError, target.CommandLine, result,
                        took.Milliseconds()});
 
-    if (result == installer::kPackageRejected) {
+    if (result == errors::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
     } else if (!IsPatched(result)) {
         platform::SetLastError(result);
@@ -144,7 +141,7 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
 
 std::uint32_t FailureCode(std::uint32_t error)
 {
-    return error != installer::kSuccess ? error : kErrorInstallFailure;
+    return error != errors::kSuccess ? error : errors::kInstallFailure;
 }
 
 std::uint32_t RunInstall()
@@ -175,7 +172,7 @@ std::uint32_t RunInstall()
     InstallResults results;
     results.selection = SelectTargets(patchPath, patchCode, productList,
                                     [&patch](std::u16string& path) { return patch.CheckedPath(path); });
-    if (results.selection.patchError != installer::kSuccess) {
+    if (results.selection.patchError != errors::kSuccess) {
         platform::SetLastError(results.selection.patchError);
         return Fail(record::Step::PassPatchToInstaller);
     }
@@ -185,13 +182,13 @@ std::uint32_t RunInstall()
     if (!AnyToPatch(targets)) {
         record::ApplicationsNotChecked();
     } else if (!CheckRunningApplications()) {
-        platform::SetLastError(kErrorUserExit);
+        platform::SetLastError(errors::kUserExit);
         return Fail(record::Step::ApplicationsOpen);
     }
 
     const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
     std::vector<std::u16string> logPaths;
-    for (std::size_t i = 0; i < targets.Count() && results.failure == installer::kSuccess; ++i) {
+    for (std::size_t i = 0; i < targets.Count() && results.failure == errors::kSuccess; ++i) {
         TargetProduct& target = targets.At(i);
         // Already updated: passed over without a word, the others still need the patch.
         if (CompareVersions(target.VersionString, kUpToDateVersion) >= 0) {
@@ -205,7 +202,7 @@ std::uint32_t RunInstall()
         } else {
             ++results.patched;
             // A restart begun outweighs one still to come.
-            if (result != installer::kSuccess && results.restart != installer::kRebootInitiated) {
+            if (result != errors::kSuccess && results.restart != errors::kRebootInitiated) {
                 results.restart = result;
             }
         }

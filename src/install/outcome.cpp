@@ -1,5 +1,6 @@
 #include "install/outcome.h"
 
+#include "common/error_codes.h"
 #include "installer/installer.h"
 #include "ui/message_ids.h"
 
@@ -9,10 +10,10 @@ namespace {
 // service outranks any other, since a later run may then get further.
 std::uint32_t FirstFailure(const InstallResults& results)
 {
-    if (results.failure == installer::kInstallAlreadyRunning) {
+    if (results.failure == errors::kInstallAlreadyRunning) {
         return results.failure;
     }
-    return results.selection.failure != installer::kSuccess ? results.selection.failure
+    return results.selection.failure != errors::kSuccess ? results.selection.failure
                                                             : results.failure;
 }
 
@@ -20,19 +21,19 @@ std::uint32_t FirstFailure(const InstallResults& results)
 
 Outcome DecideOutcome(const InstallResults& results)
 {
-    if (const std::uint32_t failure = FirstFailure(results); failure != installer::kSuccess) {
+    if (const std::uint32_t failure = FirstFailure(results); failure != errors::kSuccess) {
         return {kNoMessage, kNoMessage, failure};  // the failure showed its own message
     }
     if (results.patched > 0) {
         const unsigned restart =
-            results.restart != installer::kSuccess ? msg::kRestartNeeded : kNoMessage;
+            results.restart != errors::kSuccess ? msg::kRestartNeeded : kNoMessage;
         return {msg::kInstalled, restart, results.restart};
     }
     if (results.selection.refused > 0) {
-        return {kNoMessage, kNoMessage, installer::kPatchTargetNotFound};  // message 308 said why
+        return {kNoMessage, kNoMessage, errors::kPatchTargetNotFound};  // message 308 said why
     }
     if (results.upToDate != nullptr || results.selection.alreadyPatched > 0) {
-        return {msg::kUpToDate, kNoMessage, installer::kSuccess};
+        return {msg::kUpToDate, kNoMessage, errors::kSuccess};
     }
-    return {msg::kNoProduct, kNoMessage, installer::kPatchTargetNotFound};
+    return {msg::kNoProduct, kNoMessage, errors::kPatchTargetNotFound};
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/error_codes.h"
 #include "installer/installer.h"
 #include "platform/thread_state.h"
 
@@ -34,7 +35,7 @@ platform::Mutex TakeRunLock()
         return lock;
     case platform::MutexWait::TimedOut:
         lock.Reset();
-        platform::SetLastError(installer::kInstallAlreadyRunning);
+        platform::SetLastError(errors::kInstallAlreadyRunning);
         return lock;
     case platform::MutexWait::Failed:
         break;

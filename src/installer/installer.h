@@ -14,25 +14,8 @@ namespace installer {
 
 using MsiHandle = std::uint32_t;
 
-inline constexpr std::uint32_t kSuccess = 0;
 // msi.dll takes no longer path than MAX_PATH, a package's or a log's; terminator included.
 inline constexpr std::uint32_t kMaxPathUnits = 260;
-inline constexpr std::uint32_t kMoreData = 234;
-inline constexpr std::uint32_t kRebootInitiated = 1641;
-inline constexpr std::uint32_t kRebootRequired = 3010;
-inline constexpr std::uint32_t kPackageInvalid = 1620;
-inline constexpr std::uint32_t kPackageRejected = 1625;
-
-inline constexpr std::uint32_t kNoMoreItems = 259;
-
-// Failures the system tells apart: the service busy with another installation,
-// a patch that does not apply, and a product or patch the installer does not know.
-inline constexpr std::uint32_t kInstallAlreadyRunning = 1618;
-inline constexpr std::uint32_t kPatchTargetNotFound = 1642;
-inline constexpr std::uint32_t kUnknownProduct = 1605;
-inline constexpr std::uint32_t kUnknownPatch = 1647;
-// A command line the program or the installer refuses.
-inline constexpr std::uint32_t kInvalidCommandLine = 1639;
 
 // Install contexts, as bits.
 inline constexpr std::uint32_t kContextUserManaged = 1;
@@ -74,7 +57,7 @@ int QueryProductState(const std::u16string& product);
 
 // MsiEnumProductsExW(filter, current user, all contexts, index): the code and
 // context of the index-th instance of the product filter names (empty: of any
-// product); kNoMoreItems past the last.
+// product); errors::kNoMoreItems past the last.
 std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
                            std::u16string& product, std::uint32_t& context);
 

@@ -6,7 +6,7 @@
 
 #include "files/final_path.h"
 #include "payload/embedded_patch.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/resources.h"
@@ -36,7 +36,7 @@ bool HoldsPayload(const platform::File& file)
         }
         if (read == 0 || read > payload.size - offset ||
             std::memcmp(chunk.data(), payload.data + offset, read) != 0) {
-            platform::SetLastError(platform::kErrorInvalidData);
+            platform::SetLastError(errors::kInvalidData);
             return false;
         }
         offset += read;

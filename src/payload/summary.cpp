@@ -3,13 +3,12 @@
 #include <cstdint>
 #include <utility>
 
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/thread_state.h"
 
 namespace {
 
-// ERROR_BAD_PATHNAME: the full path cannot be formed or the installer would not take it.
-constexpr std::uint32_t kErrorBadPathName = 161;
 
 // The installer's result of opening the summary; summary is set on success.
 std::uint32_t OpenSummary(std::u16string patchPath, installer::UniqueMsiHandle& summary)
@@ -17,12 +16,12 @@ std::uint32_t OpenSummary(std::u16string patchPath, installer::UniqueMsiHandle& 
     std::u16string fullPath;
     if (!platform::GetFullPathName(patchPath, fullPath) ||
         fullPath.size() >= installer::kMaxPathUnits) {
-        return kErrorBadPathName;
+        return errors::kBadPathName;
     }
 
     installer::MsiHandle handle = 0;
     const std::uint32_t result = installer::GetSummaryInformation(fullPath, handle);
-    if (result == installer::kSuccess) {
+    if (result == errors::kSuccess) {
         summary = installer::UniqueMsiHandle(handle);
     }
     return result;
@@ -34,7 +33,7 @@ std::uint32_t ReadSummaryText(std::u16string patchPath, std::uint32_t property,
 {
     installer::UniqueMsiHandle summary;
     const std::uint32_t opened = OpenSummary(std::move(patchPath), summary);
-    if (opened != installer::kSuccess) {
+    if (opened != errors::kSuccess) {
         return opened;
     }
 
@@ -42,26 +41,26 @@ std::uint32_t ReadSummaryText(std::u16string patchPath, std::uint32_t property,
     std::uint32_t dataType = 0;
     const std::uint32_t result =
         installer::SummaryInfoGetProperty(summary.Get(), property, dataType, text);
-    if (result != installer::kSuccess) {
+    if (result != errors::kSuccess) {
         return result;
     }
     // Absent or not text: the installer calls that a success with nothing in the
     // buffer, but the package cannot be the patch it should be.
     if (dataType != installer::kVtText) {
-        return installer::kPackageInvalid;
+        return errors::kPackageInvalid;
     }
 
     value = std::move(text);
-    return installer::kSuccess;
+    return errors::kSuccess;
 }
 
 // Leaves a failure's code as the last error, for the message that reports it.
 bool Succeeded(std::uint32_t result)
 {
-    if (result != installer::kSuccess) {
+    if (result != errors::kSuccess) {
         platform::SetLastError(result);
     }
-    return result == installer::kSuccess;
+    return result == errors::kSuccess;
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "payload/extract.h"
 #include "payload/leftover.h"
 #include "payload/summary.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
@@ -45,13 +45,13 @@ bool TempPatch::Create()
         if (PathToHandOn(held_, created_, handedOn)) {
             return true;
         }
-        if (platform::GetLastError() != platform::kErrorInvalidName) {
+        if (platform::GetLastError() != errors::kInvalidName) {
             return false;
         }
         platform::DeleteThroughHandle(held_);
         created_.clear();
     }
-    platform::SetLastError(platform::kErrorInvalidName);
+    platform::SetLastError(errors::kInvalidName);
     return false;
 }
 

@@ -12,7 +12,7 @@ bool GetEnvironmentVariable(const std::u16string& name, std::u16string& value);
 
 // As GetTempPath2W where the system has it (for LocalSystem a folder only it can
 // write), else GetTempPathW: the whole path, with its closing backslash. False when
-// there is none or it is longer than the system takes (kErrorFilenameTooLong).
+// there is none or it is longer than the system takes (errors::kFilenameTooLong).
 bool GetTempPath(std::u16string& path);
 
 // The process command line as the process received it (GetCommandLineW).

@@ -14,7 +14,7 @@ namespace platform {
 inline constexpr std::uint32_t kLongestPathUnits = 32768;
 
 // As GetFullPathNameW: the whole full path. False when it cannot be formed or is
-// longer than the system takes (kErrorFilenameTooLong).
+// longer than the system takes (errors::kFilenameTooLong).
 bool GetFullPathName(const std::u16string& path, std::u16string& fullPath);
 
 enum class PathState { Missing, Exists, AccessDenied };
@@ -30,14 +30,14 @@ using File = UniqueHandle<FileTraits>;
 // The dispositions that create a new entry, and OpenOrCreateOwnName, never follow
 // a link: a link counts as a name that is taken.
 enum class FileDisposition {
-    // Write-only, no sharing; fails with kErrorFileExists while any entry has the name.
+    // Write-only, no sharing; fails with errors::kFileExists while any entry has the name.
     CreateNew,
     CreateOrTruncate,  // write-only, no sharing
     OpenOrCreate,      // read-write, others may read; for appending
     // As OpenOrCreate, for a name the program chose in a directory others can write:
-    // fails with kErrorAccessDenied when the name is a link or the file has another name,
+    // fails with errors::kAccessDenied when the name is a link or the file has another name,
     // and creates nothing where a link stands. An existing file it opened leaves
-    // kErrorAlreadyExists as the last error.
+    // errors::kAlreadyExists as the last error.
     OpenOrCreateOwnName,
     // Never written through; others may read and write it but not delete or rename
     // it. Fails as CreateNew does.

@@ -22,10 +22,10 @@ bool RemoveEntry(const std::u16string& path, const std::u16string& aside);
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to);
 // Puts from in place of the existing file to, which keeps its security descriptor,
 // attributes and streams; to's old content is left at backup (same volume only).
-// Fails with kErrorFileNotFound when to is no file of its own (missing, or a link,
-// which MoveFileReplacing replaces as an entry), and with kErrorAccessDenied when
+// Fails with errors::kFileNotFound when to is no file of its own (missing, or a link,
+// which MoveFileReplacing replaces as an entry), and with errors::kAccessDenied when
 // to is a directory. After any failure both files keep their names, except as
-// kErrorUnableToMoveReplacement2 says.
+// errors::kUnableToMoveReplacement2 says.
 bool ReplaceFile(const std::u16string& to, const std::u16string& from,
                  const std::u16string& backup);
 
@@ -33,13 +33,13 @@ enum class EntryKind {
     Missing,  // nothing at the name (the folder exists)
     File,     // a file, or a link, which is replaced as an entry
     Refused,  // a directory, a device or anything else that is no file, or not
-              // to be looked at: kErrorAccessDenied or the reason is the last error
+              // to be looked at: errors::kAccessDenied or the reason is the last error
 };
 // What stands at path, a link not followed.
 EntryKind QueryEntry(const std::u16string& path);
 // The folder path names, held open so that it can be neither renamed nor removed
 // while the handle lives (where its entries may be read); fails with
-// kErrorDirectory when path names a file.
+// errors::kDirectory when path names a file.
 File HoldFolder(const std::u16string& path);
 // Whether path, opened now, is the folder held, no other.
 bool LeadsToHeldFolder(const std::u16string& path, const File& folder);

@@ -16,7 +16,7 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -57,7 +57,7 @@ bool ReadPath(std::u16string& path, Call call)
         }
         units = length;
     }
-    ::SetLastError(kErrorFilenameTooLong);
+    ::SetLastError(errors::kFilenameTooLong);
     return false;
 }
 

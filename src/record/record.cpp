@@ -5,7 +5,7 @@
 #include "common/text.h"
 #include "files/final_path.h"
 #include "platform/clock.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/record_facts.h"
 #include "platform/thread_state.h"
@@ -76,7 +76,7 @@ void Open(const std::u16string& path)
         return;
     }
     state.opened = platform::TickCount();
-    if (platform::GetLastError() != platform::kErrorAlreadyExists) {
+    if (platform::GetLastError() != errors::kAlreadyExists) {
         Append(state, kByteOrderMark);
     }
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 
+#include "common/error_codes.h"
 #include "common/text.h"
 #include "installer/installer.h"
 #include "platform/account.h"
@@ -29,7 +30,7 @@ std::u16string ProductInfo(const std::u16string& productCode, const std::u16stri
                            std::size_t longest = kLongestInfo)
 {
     std::u16string value;
-    if (installer::GetProductInfo(productCode, property, value) != installer::kSuccess ||
+    if (installer::GetProductInfo(productCode, property, value) != errors::kSuccess ||
         value.size() > longest) {
         return {};
     }
@@ -39,7 +40,7 @@ std::u16string ProductInfo(const std::u16string& productCode, const std::u16stri
 std::u16string PackageProperty(installer::MsiHandle package, const std::u16string& name)
 {
     std::u16string value;
-    if (installer::GetProperty(package, name, value) != installer::kSuccess ||
+    if (installer::GetProperty(package, name, value) != errors::kSuccess ||
         value.size() > kLongestInfo) {
         return {};
     }
@@ -79,7 +80,7 @@ void Enumerate(const std::u16string& filter, InstanceContexts& found)
     std::uint32_t context = 0;
     for (std::uint32_t index = 0;
          index < kMostInstances &&
-         installer::EnumProducts(filter, index, code, context) == installer::kSuccess;
+         installer::EnumProducts(filter, index, code, context) == errors::kSuccess;
          ++index) {
         found[AsciiCapitals(code)] |= context;
     }
@@ -151,7 +152,7 @@ bool GetProductNameLanguageLocale(const std::u16string& productCode, std::u16str
     const int previousLevel = installer::SetInternalUI(installer::kUiLevelNone);
     bool opened = false;
     installer::MsiHandle handle = 0;
-    if (installer::OpenProduct(productCode, handle) == installer::kSuccess) {
+    if (installer::OpenProduct(productCode, handle) == errors::kSuccess) {
         const installer::UniqueMsiHandle package(handle);
         localeId = PackageProperty(package.Get(), u"LOCALEID");
         opened = true;
@@ -175,7 +176,7 @@ void RecordOtherUsersCopies(const std::u16string& productCode)
     for (std::uint32_t index = 0;
          index < kMostInstances && installer::EnumProductsOfAllUsers(productCode, index, code,
                                                                      context, sid) ==
-                                       installer::kSuccess;
+                                       errors::kSuccess;
          ++index) {
         if (EqualsAsciiIgnoringCase(code, productCode) && sid != ownSid) {
             record::OtherUsersCopy(code, sid, context);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/error_codes.h"
 #include "common/run_state.h"
 #include "common/text.h"
 #include "installer/installer.h"
@@ -44,10 +45,10 @@ Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
     std::uint32_t status = 0;
     const std::uint32_t result = installer::DeterminePatchSequence(
         product.ProductCode, product.Context, patchPath, order, status);
-    if (result != installer::kSuccess || status != installer::kSuccess) {
-        refusal = result != installer::kSuccess ? result : status;
+    if (result != errors::kSuccess || status != errors::kSuccess) {
+        refusal = result != errors::kSuccess ? result : status;
         ShowMessage(msg::kNotDesignedFor);
-        return result == installer::kSuccess && status == installer::kPatchTargetNotFound
+        return result == errors::kSuccess && status == errors::kPatchTargetNotFound
                    ? Need::Refused
                    : Need::Failed;
     }
@@ -55,7 +56,7 @@ Need NeedsPatch(const TargetProduct& product, const std::u16string& patchPath,
         return Need::NotApplicable;
     }
     return installer::GetPatchState(leadingPatchCode, product.ProductCode,
-                                    product.Context) != installer::kSuccess
+                                    product.Context) != errors::kSuccess
                ? Need::Patch
                : Need::AlreadyPatched;
 }
@@ -98,7 +99,7 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
             counts.patchError = platform::GetLastError();
             break;
         }
-        std::uint32_t refusal = installer::kSuccess;
+        std::uint32_t refusal = errors::kSuccess;
         const Need need = NeedsPatch(product, path, leadingPatchCode, refusal);
         record::ProductSelected(RecordedFacts(product), need, refusal);
         switch (need) {
@@ -106,8 +107,8 @@ SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16str
             ProcessTargetList().Append(product);
             break;
         case Need::Failed:
-            if (counts.failure == installer::kSuccess ||
-                refusal == installer::kInstallAlreadyRunning) {
+            if (counts.failure == errors::kSuccess ||
+                refusal == errors::kInstallAlreadyRunning) {
                 counts.failure = refusal;
             }
             [[fallthrough]];

@@ -1,7 +1,7 @@
 // The account double.
 #include "doubles/fake_platform.h"
 
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/account.h"
 #include "platform/thread_state.h"
 
@@ -19,7 +19,7 @@ bool Account(std::u16string& name, std::u16string& sid)
 {
     ++fake::Platform().record.queries;
     if (!State().known) {
-        SetLastError(kErrorAccessDenied);
+        SetLastError(errors::kAccessDenied);
         return false;
     }
     name = State().name;

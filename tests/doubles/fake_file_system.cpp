@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "doubles/fake_file_system.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 
 namespace fake {
 namespace {
@@ -45,7 +45,7 @@ bool DirectoryExists(const std::u16string& path)
 bool TakesPath(const std::u16string& path, std::u16string& out)
 {
     if (path.size() >= platform::kLongestPathUnits) {
-        Platform().thread.lastError = platform::kErrorFilenameTooLong;
+        Platform().thread.lastError = errors::kFilenameTooLong;
         return false;
     }
     out = path;

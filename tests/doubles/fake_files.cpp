@@ -1,9 +1,11 @@
 // The files double, over the in-memory file system.
 #include "doubles/fake_platform.h"
 
+#include "common/error_codes.h"
+
 #include <algorithm>
 
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "doubles/fake_file_system.h"
 #include "platform/files.h"
 #include "platform/thread_state.h"
@@ -83,22 +85,22 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
         }
     }
     if (State().accessDenied.count(path) != 0 || fake::DirectoryExists(path)) {
-        SetLastError(kErrorAccessDenied);
+        SetLastError(errors::kAccessDenied);
         return File();
     }
     if (!fake::ParentExists(path)) {
-        SetLastError(3);  // ERROR_PATH_NOT_FOUND
+        SetLastError(errors::kPathNotFound);
         return File();
     }
     const bool exists = State().contents.count(path) != 0;
     if (entryItself && State().links.count(path) != 0) {
-        SetLastError(ownName ? kErrorAccessDenied : kErrorFileExists);
+        SetLastError(ownName ? errors::kAccessDenied : errors::kFileExists);
         return File();
     }
     const bool creates = disposition == FileDisposition::CreateNew ||
                          disposition == FileDisposition::CreateNewTemporary;
     if (exists && !creates && fake::InUse(path, disposition)) {
-        SetLastError(kErrorSharingViolation);
+        SetLastError(errors::kSharingViolation);
         return File();
     }
     switch (disposition) {
@@ -106,7 +108,7 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
     case FileDisposition::CreateNew:
     case FileDisposition::CreateNewTemporary:
         if (exists) {
-            SetLastError(kErrorFileExists);
+            SetLastError(errors::kFileExists);
             return File();
         }
         State().contents[path].clear();
@@ -121,18 +123,18 @@ File OpenFile(const std::u16string& linkOrPath, FileDisposition disposition)
     case FileDisposition::OpenOrCreateOwnName:
     case FileDisposition::AppendOwnName:
         if (State().multiplyLinked.count(path) != 0) {
-            SetLastError(kErrorAccessDenied);
+            SetLastError(errors::kAccessDenied);
             return File();
         }
         [[fallthrough]];
     case FileDisposition::OpenOrCreate:
         State().contents[path];
-        SetLastError(exists ? kErrorAlreadyExists : 0);
+        SetLastError(exists ? errors::kAlreadyExists : 0);
         break;
     case FileDisposition::ReadShareRead:
     case FileDisposition::ReadExclusiveEntry:
         if (!exists) {
-            SetLastError(2);  // ERROR_FILE_NOT_FOUND
+            SetLastError(errors::kFileNotFound);
             return File();
         }
         break;
@@ -150,7 +152,7 @@ bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t
     written = 0;
     const auto it = State().handles.find(file.Get());
     if (it == State().handles.end() || State().failWrites) {
-        SetLastError(6);  // ERROR_INVALID_HANDLE
+        SetLastError(errors::kInvalidHandle);
         return false;
     }
     written = State().writeLimit ? std::min(size, *State().writeLimit) : size;
@@ -160,7 +162,7 @@ bool WriteFile(const File& file, const void* data, std::size_t size, std::size_t
     State().unflushed.insert(it->second.path);
     State().largestWrite = std::max(State().largestWrite, static_cast<int>(size));
     if (written < size) {
-        SetLastError(112);  // ERROR_DISK_FULL
+        SetLastError(errors::kDiskFull);
         return false;
     }
     return true;
@@ -187,7 +189,7 @@ bool DeleteFile(const std::u16string& path)
 {
     State().deleted.push_back(path);
     if (fake::InUse(path, std::nullopt)) {
-        SetLastError(kErrorSharingViolation);
+        SetLastError(errors::kSharingViolation);
         return false;
     }
     return State().contents.erase(path) != 0;

@@ -1,6 +1,8 @@
 // The final-path double: where an open file is, and which file it is.
 #include "doubles/fake_platform.h"
 
+#include "common/error_codes.h"
+
 #include "doubles/fake_file_system.h"
 #include "platform/final_path.h"
 #include "platform/thread_state.h"
@@ -17,7 +19,7 @@ bool FinalOf(const std::u16string& resolved, PathForm form, std::u16string& path
 {
     for (const auto& [start, first] : State().firstFormAt) {
         if (resolved.rfind(start, 0) == 0 && form < first) {
-            SetLastError(3);  // ERROR_PATH_NOT_FOUND
+            SetLastError(errors::kPathNotFound);
             return false;
         }
     }
@@ -37,7 +39,7 @@ bool GetFinalPath(const File& file, std::u16string& path, PathForm form)
 {
     const auto it = State().handles.find(file.Get());
     if (it == State().handles.end()) {
-        SetLastError(6);  // ERROR_INVALID_HANDLE
+        SetLastError(errors::kInvalidHandle);
         return false;
     }
     return FinalOf(fake::Resolved(it->second.path), form, path);
@@ -48,7 +50,7 @@ bool GetFinalPathOfDirectory(const std::u16string& directory, std::u16string& pa
 {
     const std::u16string resolved = fake::Resolved(directory);
     if (!fake::DirectoryExists(directory) && !fake::DirectoryExists(resolved)) {
-        SetLastError(3);  // ERROR_PATH_NOT_FOUND
+        SetLastError(errors::kPathNotFound);
         return false;
     }
     return FinalOf(resolved, form, path);
@@ -67,7 +69,7 @@ bool GetFileIdentity(const File& file, FileIdentity& identity)
 {
     const auto it = State().handles.find(file.Get());
     if (it == State().handles.end()) {
-        SetLastError(6);  // ERROR_INVALID_HANDLE
+        SetLastError(errors::kInvalidHandle);
         return false;
     }
     identity = FileIdentity{1, it->second.index};

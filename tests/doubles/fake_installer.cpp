@@ -1,5 +1,6 @@
 #include "doubles/fake_installer.h"
 
+#include "common/error_codes.h"
 #include "common/text.h"
 
 namespace fake {
@@ -59,7 +60,7 @@ void RegisterPatch(Product& product, const std::u16string& commandLine)
     const auto revision = properties.find(installer::kPidRevNumber);
     if (revision != properties.end()) {
         const std::u16string& code = revision->second.value;
-        product.patchStates[code.substr(0, code.find(u'}') + 1)] = installer::kSuccess;
+        product.patchStates[code.substr(0, code.find(u'}') + 1)] = errors::kSuccess;
     }
 }
 
@@ -113,13 +114,13 @@ std::uint32_t GetSummaryInformation(const std::u16string& path, MsiHandle& handl
     fake::Record("GetSummaryInformation " + fake::Utf8(path));
     const auto it = g_state.summaries.find(path);
     if (it == g_state.summaries.end()) {
-        return fake::kErrorOpenFailed;
+        return errors::kOpenFailed;
     }
-    if (it->second.openError != kSuccess) {
+    if (it->second.openError != errors::kSuccess) {
         return it->second.openError;
     }
     handle = fake::Open(true, path);
-    return kSuccess;
+    return errors::kSuccess;
 }
 
 std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
@@ -128,21 +129,21 @@ std::uint32_t SummaryInfoGetProperty(MsiHandle handle, std::uint32_t property,
     fake::Record("SummaryInfoGetProperty " + std::to_string(property));
     const fake::OpenHandle* open = fake::Find(handle, true);
     if (open == nullptr) {
-        return fake::kErrorInvalidHandle;
+        return errors::kInvalidHandle;
     }
     const auto& properties = g_state.summaries[open->key].properties;
     const auto it = properties.find(property);
     if (it == properties.end()) {
         dataType = fake::kVtEmpty;
         value.clear();
-        return kSuccess;
+        return errors::kSuccess;
     }
-    if (it->second.readError != kSuccess) {
+    if (it->second.readError != errors::kSuccess) {
         return it->second.readError;
     }
     dataType = it->second.dataType;
     value = dataType == kVtText ? it->second.value : std::u16string();
-    return kSuccess;
+    return errors::kSuccess;
 }
 
 int QueryProductState(const std::u16string& product)
@@ -158,7 +159,7 @@ std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
     fake::Record("EnumProducts " + (filter.empty() ? "*" : fake::Utf8(filter)) + " " +
                  std::to_string(index));
     if (!filter.empty() && g_state.filteredEnumFindsNothing) {
-        return kNoMoreItems;
+        return errors::kNoMoreItems;
     }
     // Machine instances first, as Wine lists them: not the order the installer acts in.
     // The filter is read as a GUID, whatever the case of its letters.
@@ -170,11 +171,11 @@ std::uint32_t EnumProducts(const std::u16string& filter, std::uint32_t index,
                 seen++ == index) {
                 product = code;
                 context = bit;
-                return kSuccess;
+                return errors::kSuccess;
             }
         }
     }
-    return kNoMoreItems;
+    return errors::kNoMoreItems;
 }
 
 std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string& property,
@@ -183,17 +184,17 @@ std::uint32_t GetProductInfo(const std::u16string& product, const std::u16string
     fake::Record("GetProductInfo " + fake::Utf8(product) + " " + fake::Utf8(property));
     const fake::Product* found = fake::FindProduct(product);
     if (found == nullptr) {
-        return fake::kErrorUnknownProduct;
+        return errors::kUnknownProduct;
     }
     if (const auto error = found->infoErrors.find(property); error != found->infoErrors.end()) {
         return error->second;
     }
     const auto it = found->info.find(property);
     if (it == found->info.end()) {
-        return fake::kErrorUnknownProperty;
+        return errors::kUnknownProperty;
     }
     value = it->second;
-    return kSuccess;
+    return errors::kSuccess;
 }
 
 int SetInternalUI(int level)
@@ -212,13 +213,13 @@ std::uint32_t OpenProduct(const std::u16string& product, MsiHandle& handle)
     fake::Record("OpenProduct " + fake::Utf8(product));
     const fake::Product* found = fake::FindProduct(product);
     if (found == nullptr) {
-        return fake::kErrorUnknownProduct;
+        return errors::kUnknownProduct;
     }
-    if (found->openError != kSuccess) {
+    if (found->openError != errors::kSuccess) {
         return found->openError;
     }
     handle = fake::Open(false, product);
-    return kSuccess;
+    return errors::kSuccess;
 }
 
 std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, std::u16string& value)
@@ -227,12 +228,12 @@ std::uint32_t GetProperty(MsiHandle handle, const std::u16string& name, std::u16
     fake::Record("GetProperty " + (open ? fake::Utf8(open->key) : std::string("invalid")) + " " +
                  fake::Utf8(name));
     if (open == nullptr) {
-        return fake::kErrorInvalidHandle;
+        return errors::kInvalidHandle;
     }
     const auto& properties = g_state.products[open->key].packageProperties;
     const auto it = properties.find(name);
     value = it == properties.end() ? std::u16string() : it->second;
-    return kSuccess;
+    return errors::kSuccess;
 }
 
 std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_t context,
@@ -243,17 +244,17 @@ std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_
                  " " + fake::Utf8(patchPath));
     const fake::Product* found = fake::FindProduct(product);
     if (found == nullptr) {
-        return fake::kErrorUnknownProduct;
+        return errors::kUnknownProduct;
     }
     if ((found->contexts & context) == 0) {
-        return fake::kErrorBadConfiguration;
+        return errors::kBadConfiguration;
     }
-    if (found->sequenceResult != kSuccess) {
+    if (found->sequenceResult != errors::kSuccess) {
         return found->sequenceResult;
     }
     order = found->sequenceOrder;
     status = found->sequenceStatus;
-    return kSuccess;
+    return errors::kSuccess;
 }
 
 std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
@@ -263,10 +264,10 @@ std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16strin
                  std::to_string(context));
     const fake::Product* found = fake::FindProduct(product);
     if (found == nullptr || (found->contexts & context) == 0) {
-        return fake::kErrorUnknownProduct;
+        return errors::kUnknownProduct;
     }
     const auto it = found->patchStates.find(patchCode);
-    return it == found->patchStates.end() ? fake::kErrorUnknownPatch : it->second;
+    return it == found->patchStates.end() ? errors::kUnknownPatch : it->second;
 }
 
 std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
@@ -285,11 +286,11 @@ std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel
         fake::ConfigureCall{product, installLevel, installState, commandLine});
     fake::Product* found = fake::FindProduct(product);
     if (found == nullptr) {
-        return fake::kErrorUnknownProduct;
+        return errors::kUnknownProduct;
     }
     const std::uint32_t result = found->configureResult;
-    const bool success = result == kSuccess || result == kRebootInitiated ||
-                         result == kRebootRequired;
+    const bool success = result == errors::kSuccess || result == errors::kRebootInitiated ||
+                         result == errors::kRebootRequired;
     if (success && found->registersPatch) {
         fake::RegisterPatch(*found, commandLine);
     }
@@ -301,7 +302,7 @@ std::uint32_t EnumProductsOfAllUsers(const std::u16string& filter, std::uint32_t
                                      std::u16string& userSid)
 {
     fake::Record("EnumProductsOfAllUsers " + fake::Utf8(filter) + " " + std::to_string(index));
-    if (g_state.allUsersError != kSuccess) {
+    if (g_state.allUsersError != errors::kSuccess) {
         return g_state.allUsersError;
     }
     std::uint32_t seen = 0;
@@ -310,10 +311,10 @@ std::uint32_t EnumProductsOfAllUsers(const std::u16string& filter, std::uint32_t
             product = instance.product;
             context = instance.context;
             userSid = instance.userSid;
-            return kSuccess;
+            return errors::kSuccess;
         }
     }
-    return kNoMoreItems;
+    return errors::kNoMoreItems;
 }
 
 }  // namespace installer

@@ -15,13 +15,6 @@
 
 namespace fake {
 
-// Win32 codes the double answers with where msi.dll would.
-inline constexpr std::uint32_t kErrorInvalidHandle = 6;
-inline constexpr std::uint32_t kErrorOpenFailed = 110;
-inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
-inline constexpr std::uint32_t kErrorUnknownProperty = 1608;
-inline constexpr std::uint32_t kErrorUnknownPatch = 1647;
-inline constexpr std::uint32_t kErrorBadConfiguration = 1610;
 inline constexpr std::uint32_t kVtEmpty = 0;
 inline constexpr std::uint32_t kVtInteger = 3;  // VT_I4
 
@@ -42,7 +35,7 @@ struct Product {
     // queries in any other context fail as msi.dll's do (1610, 1605).
     std::uint32_t contexts = installer::kContextMachine;
 
-    // MsiGetProductInfoW: a missing name answers kErrorUnknownProperty; an
+    // MsiGetProductInfoW: a missing name answers errors::kUnknownProperty; an
     // entry in infoErrors answers that code.
     std::map<std::u16string, std::u16string> info;
     std::map<std::u16string, std::uint32_t> infoErrors;
@@ -57,7 +50,7 @@ struct Product {
     std::int32_t sequenceOrder = 0;
     std::uint32_t sequenceStatus = 0;
 
-    // MsiGetPatchInfoExW "State" by patch code; unknown patches answer kErrorUnknownPatch.
+    // MsiGetPatchInfoExW "State" by patch code; unknown patches answer errors::kUnknownPatch.
     std::map<std::u16string, std::uint32_t> patchStates;
 
     std::uint32_t configureResult = 0;

@@ -1,6 +1,8 @@
 // The double of what the run's record states beside its events.
 #include "doubles/fake_platform.h"
 
+#include "common/error_codes.h"
+
 #include "common/text.h"
 #include "platform/record_facts.h"
 #include "platform/thread_state.h"
@@ -35,7 +37,7 @@ std::u16string ModulePath()
 std::u16string ErrorText(std::uint32_t error)
 {
     ++State().queries;
-    SetLastError(0);  // as FormatMessageW succeeding
+    SetLastError(errors::kSuccess);  // as FormatMessageW succeeding
     return u"text of " + ToDecimal(error);
 }
 

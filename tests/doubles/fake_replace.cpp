@@ -1,7 +1,7 @@
 // The double of removing, moving and replacing entries.
 #include "doubles/fake_platform.h"
 
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "doubles/fake_file_system.h"
 #include "platform/replace.h"
 #include "platform/thread_state.h"
@@ -17,7 +17,7 @@ fake::FileSystemState& State() { return fake::Platform().files; }
 bool RemoveEntry(const std::u16string& path, const std::u16string& aside)
 {
     if (State().accessDenied.count(path) != 0) {
-        SetLastError(kErrorAccessDenied);
+        SetLastError(errors::kAccessDenied);
         return false;
     }
     if (State().posixDelete || !fake::IsOpen(path) || State().contents.count(path) == 0) {
@@ -41,18 +41,18 @@ EntryKind QueryEntry(const std::u16string& path)
     if (State().links.count(path) != 0 || State().contents.count(path) != 0) {
         return EntryKind::File;
     }
-    const std::uint32_t error = fake::DirectoryExists(path) ? kErrorAccessDenied
-                                : fake::ParentExists(path)  ? kErrorFileNotFound
+    const std::uint32_t error = fake::DirectoryExists(path) ? errors::kAccessDenied
+                                : fake::ParentExists(path)  ? errors::kFileNotFound
                                                             : 3;  // ERROR_PATH_NOT_FOUND
     SetLastError(error);
-    return error == kErrorFileNotFound ? EntryKind::Missing : EntryKind::Refused;
+    return error == errors::kFileNotFound ? EntryKind::Missing : EntryKind::Refused;
 }
 
 File HoldFolder(const std::u16string& path)
 {
     const std::u16string folder = fake::Resolved(path);
     if (!fake::DirectoryExists(folder)) {
-        SetLastError(State().contents.count(folder) != 0 ? kErrorDirectory : 3);
+        SetLastError(State().contents.count(folder) != 0 ? errors::kDirectory : 3);
         return File();
     }
     const std::intptr_t handle = fake::NewHandle();
@@ -72,7 +72,7 @@ bool LeadsToHeldFolder(const std::u16string& path, const File& folder)
 bool MoveFileNew(const std::u16string& from, const std::u16string& to)
 {
     if (QueryPath(to) != PathState::Missing) {
-        SetLastError(kErrorAlreadyExists);
+        SetLastError(errors::kAlreadyExists);
         return false;
     }
     return MoveFileReplacing(from, to);
@@ -81,7 +81,7 @@ bool MoveFileNew(const std::u16string& from, const std::u16string& to)
 bool MoveFileReplacing(const std::u16string& from, const std::u16string& to)
 {
     if (State().contents.count(from) == 0 || State().accessDenied.count(to) != 0) {
-        SetLastError(kErrorAccessDenied);
+        SetLastError(errors::kAccessDenied);
         return false;
     }
     auto content = std::move(State().contents[from]);
@@ -94,12 +94,12 @@ bool ReplaceFile(const std::u16string& to, const std::u16string& from,
                  const std::u16string& backup)
 {
     if (State().contents.count(to) == 0 || State().links.count(to) != 0) {
-        SetLastError(kErrorFileNotFound);
+        SetLastError(errors::kFileNotFound);
         return false;
     }
     if (State().replaceError) {
         SetLastError(*State().replaceError);
-        if (*State().replaceError == kErrorUnableToMoveReplacement2) {
+        if (*State().replaceError == errors::kUnableToMoveReplacement2) {
             State().contents[backup] = std::move(State().contents[to]);
             State().contents.erase(to);
         }

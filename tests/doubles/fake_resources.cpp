@@ -1,6 +1,8 @@
 // The resources double: string tables as the resource compiler lays them out.
 #include "doubles/fake_platform.h"
 
+#include "common/error_codes.h"
+
 #include <optional>
 #include <set>
 
@@ -41,7 +43,7 @@ const Resource* Find(const std::u16string& type, const std::u16string& name,
 platform::ResourceResult Load(const Resource* r, platform::ResourceBytes& bytes)
 {
     if (r == nullptr) {
-        platform::SetLastError(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+        platform::SetLastError(errors::kResourceTypeNotFound);
         return platform::ResourceResult::Missing;
     }
     if (r->unloadable || r->bytes.empty()) {

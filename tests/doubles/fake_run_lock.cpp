@@ -1,7 +1,7 @@
 // The named-mutex double.
 #include "doubles/fake_platform.h"
 
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/run_lock.h"
 #include "platform/thread_state.h"
 
@@ -22,7 +22,7 @@ void MutexTraits::Close(Handle handle)
 Mutex CreateNamedMutex(const std::u16string& name)
 {
     if (State().refused.count(name) != 0) {
-        SetLastError(kErrorAccessDenied);
+        SetLastError(errors::kAccessDenied);
         return Mutex();
     }
     const std::intptr_t handle = fake::NewHandle();

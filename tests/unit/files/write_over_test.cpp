@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "doubles/fake_platform.h"
 #include "files/temp_names.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST_F(WriteOverTest, WhatIsNoFileIsRefusedAndNothingIsLeft)
     for (const char16_t* given : {u"C:\\Work\\folder", u"C:\\Work\\folder\\", u"folder"}) {
         std::u16string path = given;
         EXPECT_FALSE(WriteOver(path, kBytes));
-        EXPECT_EQ(os.thread.lastError, platform::kErrorAccessDenied);
+        EXPECT_EQ(os.thread.lastError, errors::kAccessDenied);
         EXPECT_TRUE(os.files.contents.empty());  // nothing put in its place, no side file left
     }
 }
@@ -84,7 +84,7 @@ TEST_F(WriteOverTest, FolderThatNoLongerLeadsToTheHeldOneIsLeftAlone)
     };
     std::u16string path = u"C:\\A\\out.msp";
     EXPECT_FALSE(WriteOver(path, kBytes));
-    EXPECT_EQ(os.thread.lastError, platform::kErrorAccessDenied);
+    EXPECT_EQ(os.thread.lastError, errors::kAccessDenied);
     os.files.contents.erase(u"C:\\A\\MSP2");  // the side file stays where it was made
     EXPECT_TRUE(os.files.contents == before);
     EXPECT_TRUE(os.files.deleted.empty());
@@ -104,8 +104,8 @@ TEST_F(WriteOverTest, FailureLeavesTheTargetAsItWas)
 
     // Cannot be replaced, in each of the ways the system reports.
     for (const std::uint32_t error :
-         {platform::kErrorUnableToRemoveReplaced, platform::kErrorUnableToMoveReplacement,
-          platform::kErrorUnableToMoveReplacement2, platform::kErrorAccessDenied}) {
+         {errors::kUnableToRemoveReplaced, errors::kUnableToMoveReplacement,
+          errors::kUnableToMoveReplacement2, errors::kAccessDenied}) {
         SetUp();
         os.files.contents = before;
         os.files.replaceError = error;

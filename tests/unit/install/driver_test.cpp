@@ -14,7 +14,7 @@
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
 #include "payload/extract.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/files.h"
 #include "platform/final_path.h"
 #include "platform/processes.h"
@@ -156,7 +156,7 @@ TEST_F(DriverTest, FirstFailureEndsTheLoopWithItsMessage)
 {
     const std::pair<std::uint32_t, std::u16string> cases[] = {
         {1603, kFailed + u"1603"},
-        {installer::kPackageRejected, u"The update for Alpha was refused by the system policy"},
+        {errors::kPackageRejected, u"The update for Alpha was refused by the system policy"},
     };
     for (const auto& [result, text] : cases) {
         SCOPED_TRACE(result);
@@ -350,7 +350,7 @@ TEST_F(DriverTest, RecordSaysWhatWasDecidedForEachProductAndWhy)
     gamma.sequenceOrder = -1;
     gamma.contexts = installer::kContextUserUnmanaged;
     AddProduct(u"{D}", u"Delta", u"13.3.0.5").packageProperties.clear();
-    AddProduct(u"{E}", u"Epsilon").sequenceResult = fake::kErrorBadConfiguration;
+    AddProduct(u"{E}", u"Epsilon").sequenceResult = errors::kBadConfiguration;
     os.files.accessDenied.insert(u"C:\\Temp\\Alpha.log");
     EXPECT_EQ(RunInstall(), 1610u);  // the failed check outranks the patched product
     record::Close(u"end");
@@ -470,7 +470,7 @@ TEST_F(DriverTest, CreateThatALinkOnTheWaySentElsewhereIsRemovedAndRefused)
         ScriptPatch(u"\\\\?\\\\RPC Control\\MSP2", u"{A}");
         AddProduct(u"{A}", u"Alpha");
         const bool patch = name == u"MSP2";
-        EXPECT_EQ(RunInstall(), patch ? platform::kErrorAccessDenied : 0u);
+        EXPECT_EQ(RunInstall(), patch ? errors::kAccessDenied : 0u);
         EXPECT_EQ(os.files.contents.count(u"C:\\Temp\\" + name), 0u);
         EXPECT_EQ(Configured(), patch ? Codes{} : Codes{u"{A}"});
         if (patch) {

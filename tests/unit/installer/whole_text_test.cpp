@@ -1,3 +1,4 @@
+#include "common/error_codes.h"
 #include "installer/whole_text.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,10 @@ struct Source {
         if (value.size() >= capacity) {
             std::fill_n(buffer, capacity - 1, u'c');  // cut off, as msi.dll leaves it
             value.append(growBy, u'g');
-            return installer::kMoreData;
+            return errors::kMoreData;
         }
         std::copy(value.begin(), value.end(), buffer);
-        return installer::kSuccess;
+        return errors::kSuccess;
     }
 };
 
@@ -39,16 +40,16 @@ TEST(WholeTextTest, ShortFirstAttemptIsRepeatedOnceAtExactlyTheSizeReported)
         std::uint32_t result;
         std::vector<std::uint32_t> counts;
     } cases[] = {
-        {2047, 0, installer::kSuccess, {2048}},
-        {2048, 0, installer::kSuccess, {2048, 2049}},
-        {5000, 0, installer::kSuccess, {2048, 5001}},
-        {3000, 1000, installer::kMoreData, {2048, 3001}},  // grew after it was measured
+        {2047, 0, errors::kSuccess, {2048}},
+        {2048, 0, errors::kSuccess, {2048, 2049}},
+        {5000, 0, errors::kSuccess, {2048, 5001}},
+        {3000, 1000, errors::kMoreData, {2048, 3001}},  // grew after it was measured
     };
     for (const auto& c : cases) {
         Source source{std::u16string(c.length, u'v'), c.growBy, {}};
         std::u16string text = u"previous";
         EXPECT_EQ(installer::ReadWholeText(2048, text, std::ref(source)), c.result) << c.length;
-        EXPECT_EQ(text, c.result == installer::kSuccess ? std::u16string(c.length, u'v')
+        EXPECT_EQ(text, c.result == errors::kSuccess ? std::u16string(c.length, u'v')
                                                         : u"previous");
         EXPECT_EQ(source.counts, c.counts) << c.length;
     }

@@ -1,3 +1,4 @@
+#include "common/error_codes.h"
 #include "payload/summary.h"
 
 #include <gtest/gtest.h>
@@ -70,11 +71,11 @@ TEST_F(SummaryTest, EitherValueIsReadWhole)
 TEST_F(SummaryTest, ValueTheInstallerCannotHandOverFailsWithItsCode)
 {
     Put(installer::kPidTemplate, kGuid);
-    msi.summaries[kPatchPath].properties[installer::kPidTemplate].readError = installer::kMoreData;
+    msi.summaries[kPatchPath].properties[installer::kPidTemplate].readError = errors::kMoreData;
     std::u16string productList = u"previous";
     EXPECT_FALSE(ReadPatchTemplate(kPatchPath, productList));
     EXPECT_EQ(productList, u"previous");
-    EXPECT_EQ(fake::Platform().thread.lastError, installer::kMoreData);  // for message 300
+    EXPECT_EQ(fake::Platform().thread.lastError, errors::kMoreData);  // for message 300
     ExpectHandlesBalanced(1);
 }
 

@@ -10,7 +10,7 @@
 #include "doubles/fake_installer.h"
 #include "doubles/fake_platform.h"
 #include "doubles/process_reset.h"
-#include "platform/error_codes.h"
+#include "common/error_codes.h"
 #include "record/record.h"
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
@@ -173,7 +173,7 @@ TEST_F(SelectionTest, ListedProductsOfOtherUsersAreRecordedAsUnreachable)
                   "end"}));
 
     // An account that may not look at other users' products records none.
-    msi.allUsersError = platform::kErrorAccessDenied;
+    msi.allUsersError = errors::kAccessDenied;
     record::Open(record);
     Select(u"{A}");
     record::Close(u"end");
