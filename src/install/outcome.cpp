@@ -36,3 +36,35 @@ Outcome DecideOutcome(const InstallResults& results)
     }
     return {msg::kNoProduct, kNoMessage, installer::kPatchTargetNotFound};
 }
+
+std::uint32_t WeightierRestart(std::uint32_t kept, std::uint32_t result)
+{
+    return result != installer::kSuccess && kept != installer::kRebootInitiated ? result : kept;
+}
+
+std::uint32_t DecideCheckOutcome(const InstallResults& results, int wouldPatch)
+{
+    if (const std::uint32_t failure = FirstFailure(results); failure != installer::kSuccess) {
+        return failure;
+    }
+    return wouldPatch > 0 ? kCheckWouldInstall : DecideOutcome(results).exitCode;
+}
+
+Outcome DecideRemovalOutcome(const RemovalResults& results)
+{
+    if (results.failure != installer::kSuccess) {
+        return {kNoMessage, kNoMessage, results.failure};
+    }
+    if (results.removed > 0) {
+        const unsigned restart =
+            results.restart != installer::kSuccess ? msg::kRestartNeeded : kNoMessage;
+        return {msg::kRemoved, restart, results.restart};
+    }
+    // Nothing to take off is what an uninstall command asks for.
+    return {msg::kNothingToRemove, kNoMessage, installer::kSuccess};
+}
+
+std::uint32_t ExitCodeFor(std::uint32_t outcome, bool shownOnVisibleDesktop, bool exitCodeSwitch)
+{
+    return exitCodeSwitch || !shownOnVisibleDesktop ? outcome : installer::kSuccess;
+}

@@ -33,6 +33,14 @@ inline constexpr std::uint32_t kUnknownProduct = 1605;
 inline constexpr std::uint32_t kUnknownPatch = 1647;
 // A command line the program or the installer refuses.
 inline constexpr std::uint32_t kInvalidCommandLine = 1639;
+// The patch is registered as one that may not be removed.
+inline constexpr std::uint32_t kPatchRemovalUnsupported = 1646;
+
+// Whether an installation or removal succeeded, a restart it needs included.
+inline bool Succeeded(std::uint32_t result)
+{
+    return result == kSuccess || result == kRebootInitiated || result == kRebootRequired;
+}
 
 // Install contexts, as bits.
 inline constexpr std::uint32_t kContextUserManaged = 1;
@@ -101,6 +109,13 @@ std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_
 // MsiGetPatchInfoExW(patch, product, current user, context, "State", no buffer).
 std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
                             std::uint32_t context);
+
+// MsiGetPatchInfoExW(patch, product, current user, context, property): the
+// registered value as text, such as "State" ("1" applied, "2" superseded, "4"
+// obsoleted) or "Uninstallable" ("1" when the patch may be removed).
+std::uint32_t GetPatchInfo(const std::u16string& patchCode, const std::u16string& product,
+                           std::uint32_t context, const std::u16string& property,
+                           std::u16string& value);
 
 // MsiEnableLogW; an empty logFile means no file.
 std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,

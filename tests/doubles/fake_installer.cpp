@@ -63,6 +63,17 @@ void RegisterPatch(Product& product, const std::u16string& commandLine)
     }
 }
 
+// Unregisters the patch MSIPATCHREMOVE names, as a removal of it does.
+void UnregisterPatch(Product& product, const std::u16string& commandLine)
+{
+    const std::u16string key = u"MSIPATCHREMOVE=";
+    const auto start = commandLine.find(key);
+    if (start != std::u16string::npos) {
+        const auto begin = start + key.size();
+        product.patchStates.erase(commandLine.substr(begin, commandLine.find(u' ', begin) - begin));
+    }
+}
+
 }  // namespace
 
 InstallerState& Installer() { return g_state; }
@@ -269,6 +280,28 @@ std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16strin
     return it == found->patchStates.end() ? fake::kErrorUnknownPatch : it->second;
 }
 
+std::uint32_t GetPatchInfo(const std::u16string& patchCode, const std::u16string& product,
+                           std::uint32_t context, const std::u16string& property,
+                           std::u16string& value)
+{
+    fake::Record("GetPatchInfo " + fake::Utf8(patchCode) + " " + fake::Utf8(product) + " " +
+                 std::to_string(context) + " " + fake::Utf8(property));
+    const fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr || (found->contexts & context) == 0) {
+        return fake::kErrorUnknownProduct;
+    }
+    if (const auto error = found->patchInfoErrors.find(property);
+        error != found->patchInfoErrors.end()) {
+        return error->second;
+    }
+    const auto it = found->patchStates.find(patchCode);
+    if (it == found->patchStates.end() || it->second != kSuccess) {
+        return it == found->patchStates.end() ? fake::kErrorUnknownPatch : it->second;
+    }
+    value = property == u"State" ? found->patchState : found->uninstallable;
+    return kSuccess;
+}
+
 std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
                         std::uint32_t attributes)
 {
@@ -292,6 +325,9 @@ std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel
                          result == kRebootRequired;
     if (success && found->registersPatch) {
         fake::RegisterPatch(*found, commandLine);
+    }
+    if (success && found->removesPatch) {
+        fake::UnregisterPatch(*found, commandLine);
     }
     return result;
 }
