@@ -88,7 +88,7 @@ int RunServicePack(void* module)
     // check is a question whose answer is its exit code; a removal is new, and
     // keeps 0 only where a box told someone how it ended.
     std::uint32_t exitCode = options.exitCode ? outcome : 0;
-    if (options.install && options.check) {
+    if (options.check) {
         exitCode = outcome;
     } else if (options.install && options.uninstall) {
         exitCode = ExitCodeFor(outcome, !options.quiet && platform::IsDesktopVisible(),
