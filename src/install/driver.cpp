@@ -27,11 +27,6 @@
 
 namespace {
 
-// Reported when the user gave up on closing a watched application.
-constexpr std::uint32_t kErrorUserExit = 1602;
-// Reported for a failed step that left no error code of its own.
-constexpr std::uint32_t kErrorInstallFailure = 1603;
-
 // Shows message 300 with the error at hand, which becomes the outcome.
 std::uint32_t Fail(record::Step step)
 {
@@ -65,7 +60,7 @@ std::uint32_t Confirmed(const TargetProduct& target, const std::u16string& patch
         return result;
     }
     return state == installer::kUnknownPatch || state == installer::kUnknownProduct
-               ? kErrorInstallFailure
+               ? installer::kInstallFailure
                : state;
 }
 
@@ -120,7 +115,7 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
 
 std::uint32_t FailureCode(std::uint32_t error)
 {
-    return error != installer::kSuccess ? error : kErrorInstallFailure;
+    return error != installer::kSuccess ? error : installer::kInstallFailure;
 }
 
 bool OpenHeldPatch(TempPatch& patch, std::u16string& patchPath, std::u16string& patchCode,
@@ -177,7 +172,7 @@ std::uint32_t Run(bool check)
     if (!check && !AnyToPatch(targets)) {
         record::ApplicationsNotChecked();
     } else if (!check && !CheckRunningApplications()) {
-        platform::SetLastError(kErrorUserExit);
+        platform::SetLastError(installer::kUserExit);
         return Fail(record::Step::ApplicationsOpen);
     }
 

@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr std::uint32_t kErrorUserExit = 1602;
-constexpr std::uint32_t kErrorInstallFailure = 1603;
 constexpr char16_t kUninstallableProperty[] = u"Uninstallable";
 constexpr char16_t kRemovable[] = u"1";
 
@@ -78,7 +76,7 @@ std::uint32_t Confirmed(const TargetProduct& target, const std::u16string& patch
     if (failure != installer::kSuccess) {
         return failure;
     }
-    return registered ? kErrorInstallFailure : result;
+    return registered ? installer::kInstallFailure : result;
 }
 
 // Takes the patch off one target and returns the installer's result; shows the
@@ -144,7 +142,7 @@ std::uint32_t RunUninstall()
             return refusal;
         }
         if (!CheckRunningApplications()) {
-            platform::SetLastError(kErrorUserExit);
+            platform::SetLastError(installer::kUserExit);
             return Fail(record::Step::ApplicationsOpen);
         }
     }

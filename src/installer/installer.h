@@ -31,6 +31,10 @@ inline constexpr std::uint32_t kInstallAlreadyRunning = 1618;
 inline constexpr std::uint32_t kPatchTargetNotFound = 1642;
 inline constexpr std::uint32_t kUnknownProduct = 1605;
 inline constexpr std::uint32_t kUnknownPatch = 1647;
+// The user gave up (a watched application stayed open); a failure that left no
+// code of its own, or a success the installer's registration contradicts.
+inline constexpr std::uint32_t kUserExit = 1602;
+inline constexpr std::uint32_t kInstallFailure = 1603;
 // A command line the program or the installer refuses.
 inline constexpr std::uint32_t kInvalidCommandLine = 1639;
 // The patch is registered as one that may not be removed.
