@@ -129,6 +129,11 @@ std::uint32_t RunUninstall()
         }
     }
     patchCode = LeadingPatchCode(patchCode);
+    // Refused before anyone is asked to close an application for it.
+    if (std::u16string line; !BuildRemovalCommandLine(patchCode, u"", line)) {
+        record::StepFailed(record::Step::PatchCode, installer::kInvalidCommandLine);
+        return Refuse(installer::kInvalidCommandLine);
+    }
 
     if (const std::uint32_t failure = SelectRemovalTargets(patchCode, productList);
         failure != installer::kSuccess) {

@@ -172,8 +172,10 @@ TEST_F(Uninstall, EachRemovalIsLoggedUnderBasicUiWithTheCommandLineOfARemoval)
         u"{X REMOVE=ALL}"};
     AddProduct(u"{A}", u"Alpha", u"1");
     msi.products[u"{A}"].patchStates[u"{X REMOVE=ALL}"] = 0;
+    os.processes.running = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
     EXPECT_EQ(RunUninstall(), 1639u);
     EXPECT_TRUE(msi.configureCalls.empty());
+    EXPECT_EQ(os.processes.snapshots, 0);
 }
 
 }  // namespace
