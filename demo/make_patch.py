@@ -57,11 +57,23 @@ def product_codes(count, extra=()):
     return codes
 
 
-def write_patch(path, count, extra=(), patch_code=PATCH_CODE):
+def mark_removable(db):
+    """AllowRemoval=1 in MsiPatchMetadata: the installer lets the patch be taken off."""
+    for sql in ("CREATE TABLE `MsiPatchMetadata` (`Company` CHAR(72), `Property` CHAR(72) "
+                "NOT NULL, `Value` LONGCHAR NOT NULL PRIMARY KEY `Company`, `Property`)",
+                "INSERT INTO `MsiPatchMetadata` (`Property`, `Value`) VALUES ('AllowRemoval', '1')"):
+        query = Libmsi.Query.new(db, sql)
+        query.execute(None)
+        query.close()
+
+
+def write_patch(path, count, extra=(), patch_code=PATCH_CODE, removable=True):
     template = ";".join(product_codes(count, extra))
     if os.path.exists(path):
         os.remove(path)
     db = Libmsi.Database.new(path, Libmsi.DbFlags.CREATE | Libmsi.DbFlags.PATCH, None)
+    if removable:
+        mark_removable(db)
     info = Libmsi.SummaryInfo.new(db, 20)
     info.set_string(Libmsi.Property.TITLE, "Patch")
     info.set_string(Libmsi.Property.SUBJECT, "Corvanta Service Pack 3 (demo)")
@@ -94,10 +106,12 @@ def main():
     parser.add_argument("--codes", type=int, default=6, help="number of target product codes")
     parser.add_argument("--extra", nargs="*", default=[],
                         help="more product sources (.wxs) to target, after the demo products")
+    parser.add_argument("--not-removable", action="store_true",
+                        help="leave out AllowRemoval: the patch cannot be uninstalled (1646)")
     args = parser.parse_args()
     if args.codes < 1:
         parser.error("--codes must be at least 1")
-    write_patch(args.out, args.codes, args.extra)
+    write_patch(args.out, args.codes, args.extra, removable=not args.not_removable)
 
 
 if __name__ == "__main__":

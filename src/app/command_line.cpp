@@ -189,6 +189,10 @@ bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options)
         const std::u16string& argument = arguments[i];
         if (EqualsAsciiIgnoringCase(argument, u"/q")) {
             options.quiet = true;
+        } else if (EqualsAsciiIgnoringCase(argument, u"/check")) {
+            options.check = true;
+        } else if (EqualsAsciiIgnoringCase(argument, u"/uninstall")) {
+            options.uninstall = true;
         } else if (EqualsAsciiIgnoringCase(argument, u"/e")) {
             options.extract = true;
             options.install = false;
@@ -207,6 +211,11 @@ bool ParseArguments(std::vector<std::u16string> arguments, RunOptions& options)
             options.listProducts = true;
             break;  // nothing after /i is looked at
         }
+    }
+    // A question and a removal at once: neither can be what was meant.
+    if (options.check && options.uninstall) {
+        options.badCommandLine = true;
+        options.install = false;
     }
     return true;
 }

@@ -5,6 +5,8 @@
 #include "common/file_names.h"
 #include "files/temp_folders.h"
 #include "install/driver.h"
+#include "install/outcome.h"
+#include "install/uninstall.h"
 #include "installer/installer.h"
 #include "payload/extract.h"
 #include "payload/patch_list.h"
@@ -60,6 +62,10 @@ int RunServicePack(void* module)
     } else if (options.badCommandLine) {
         ShowMessage(msg::kBadCommandLine);
         outcome = errors::kInvalidCommandLine;
+    } else if (options.install && options.check) {
+        outcome = RunCheck();
+    } else if (options.install && options.uninstall) {
+        outcome = RunUninstall();
     } else if (options.install) {
         outcome = RunInstall();
     } else {
@@ -79,8 +85,16 @@ int RunServicePack(void* module)
     }
 
     ProcessTargetList().Clear();
-    // Without /exitcode scripts read 0 whatever happened, as they always have.
-    const std::uint32_t exitCode = options.exitCode ? outcome : 0;
+    // Without /exitcode scripts read 0 whatever happened, as they always have. A
+    // check is a question whose answer is its exit code; a removal is new, and
+    // keeps 0 only where a box told someone how it ended.
+    std::uint32_t exitCode = options.exitCode ? outcome : 0;
+    if (options.check) {
+        exitCode = outcome;
+    } else if (options.install && options.uninstall) {
+        exitCode = ExitCodeFor(outcome, !options.quiet && platform::IsDesktopVisible(),
+                               options.exitCode);
+    }
     record::RunEnded(outcome, exitCode);
     return static_cast<int>(exitCode);
 }

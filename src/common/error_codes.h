@@ -35,9 +35,10 @@ inline constexpr std::uint32_t kUnableToMoveReplacement2 = 1177;
 inline constexpr std::uint32_t kResourceTypeNotFound = 1813;
 
 // The installer's.
-// The user gave up on closing a watched application.
+// The user gave up (a watched application stayed open).
 inline constexpr std::uint32_t kUserExit = 1602;
-// A failed step that left no error code of its own.
+// A failure that left no code of its own, or a success the installer's
+// registration contradicts.
 inline constexpr std::uint32_t kInstallFailure = 1603;
 inline constexpr std::uint32_t kUnknownProduct = 1605;
 inline constexpr std::uint32_t kUnknownProperty = 1608;
@@ -51,6 +52,8 @@ inline constexpr std::uint32_t kInvalidCommandLine = 1639;
 inline constexpr std::uint32_t kRebootInitiated = 1641;
 // A patch that applies to no product here.
 inline constexpr std::uint32_t kPatchTargetNotFound = 1642;
+// The patch is registered as one that may not be removed.
+inline constexpr std::uint32_t kPatchRemovalUnsupported = 1646;
 inline constexpr std::uint32_t kUnknownPatch = 1647;
 inline constexpr std::uint32_t kRebootRequired = 3010;
 

@@ -14,6 +14,10 @@ struct RunOptions {
     bool exportPatchList = false;
     std::u16string patchListPath;
     bool listProducts = false;
+    // In place of the installation: what it would do, changing nothing (/check),
+    // or the patch taken off every product that has it (/uninstall).
+    bool check = false;
+    bool uninstall = false;
     bool help = false;
     bool exitCode = false;  // return the outcome as the exit code, not always 0
     bool log = false;       // append a record of the run to logPath

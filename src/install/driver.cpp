@@ -6,7 +6,7 @@
 #include "common/run_state.h"
 #include "common/text.h"
 #include "install/install_command.h"
-#include "install/log_file.h"
+#include "install/installer_session.h"
 #include "install/outcome.h"
 #include "install/run_lock.h"
 #include "install/version.h"
@@ -28,7 +28,6 @@
 
 namespace {
 
-
 // Shows message 300 with the error at hand, which becomes the outcome.
 std::uint32_t Fail(record::Step step)
 {
@@ -38,18 +37,7 @@ std::uint32_t Fail(record::Step step)
     return code;
 }
 
-// Messages from here on name this product and speak its language.
-void MakeCurrent(const TargetProduct& target)
-{
-    CurrentProductName() = target.ProductName;
-    platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(target.Language)));
-}
-
-bool IsPatched(std::uint32_t result)
-{
-    return result == errors::kSuccess || result == errors::kRebootInitiated ||
-           result == errors::kRebootRequired;
-}
+bool IsPatched(std::uint32_t result) { return installer::Succeeded(result); }
 
 // Whether any target is below the version that has the update already.
 bool AnyToPatch(TargetList& targets)
@@ -103,16 +91,8 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
         return errors::kInvalidCommandLine;
     }
 
-    const std::u16string logPath =
-        DistinctLogPath(MakeLogPath(target.ProductName, target.ProductCode), logPaths);
-    platform::File logFile = CreateLogFile(logPath);
-    const std::uint32_t logError = logFile ? 0 : platform::GetLastError();
-    installer::EnableLog(installer::kLogModeVerbose, logFile ? logPath : u"", 0);
-    // The installer's own dialogs would wait for ever where no one sees them.
-    const int previousUi = installer::SetInternalUI(platform::IsDesktopVisible()
-                                                        ? installer::kUiLevelBasicNoCancel
-                                                        : installer::kUiLevelNone);
-
+    const InstallerSession session(
+        DistinctLogPath(MakeLogPath(target.ProductName, target.ProductCode), logPaths));
     const record::Stopwatch took;
     std::uint32_t result =
         installer::ConfigureProductEx(target.ProductCode, installer::kInstallLevelDefault,
@@ -120,9 +100,8 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
     if (IsPatched(result)) {
         result = Confirmed(target, patchCode, result);
     }
-    record::Installed(RecordedFacts(target),
-                      {logFile ? logPath : u"", logError, target.CommandLine, result,
-                       took.Milliseconds()});
+    record::Installed(RecordedFacts(target), {session.LogPath(), session.LogError(),
+                                              target.CommandLine, result, took.Milliseconds()});
 
     if (result == errors::kPackageRejected) {
         ShowMessage(msg::kRefusedByPolicy);
@@ -130,10 +109,6 @@ std::uint32_t ApplyPatch(TargetProduct& target, const TempPatch& patch,
         platform::SetLastError(result);
         ShowMessage(msg::kInstallFailed);
     }
-
-    installer::EnableLog(installer::kLogModeOff, u"", 0);
-    logFile.Reset();  // only now may the entry go
-    installer::SetInternalUI(previousUi);
     return result;
 }
 
@@ -144,11 +119,31 @@ std::uint32_t FailureCode(std::uint32_t error)
     return error != errors::kSuccess ? error : errors::kInstallFailure;
 }
 
-std::uint32_t RunInstall()
+bool OpenHeldPatch(TempPatch& patch, std::u16string& patchPath, std::u16string& patchCode,
+                   std::u16string& productList, record::Step& failedStep)
+{
+    failedStep = record::Step::WritePatch;
+    if (!patch.Create()) {
+        return false;
+    }
+    failedStep = record::Step::ReadPatch;
+    if (!patch.CheckedPath(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
+        !patch.CheckedPath(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
+        return false;
+    }
+    record::PatchRead(patchCode, productList);
+    return true;
+}
+
+namespace {
+
+// The installation, or with check only what it would do: then nothing changes on
+// the machine and no one is asked or kept waiting.
+std::uint32_t Run(bool check)
 {
     // Taken before anything is selected, held until the installer's work is done.
-    platform::Mutex runLock = TakeRunLock();
-    if (!runLock) {
+    platform::Mutex runLock;
+    if (!check && !(runLock = TakeRunLock())) {
         return Fail(record::Step::RunLock);
     }
 
@@ -156,18 +151,13 @@ std::uint32_t RunInstall()
     // installer is only ever given its final path, which is full (TMP may be relative),
     // taken again before each call that opens it.
     TempPatch patch;
-    if (!patch.Create()) {
-        return Fail(record::Step::WritePatch);
-    }
-
     std::u16string patchPath;
     std::u16string patchCode;
     std::u16string productList;
-    if (!patch.CheckedPath(patchPath) || !ReadPatchCode(patchPath, patchCode) ||
-        !patch.CheckedPath(patchPath) || !ReadPatchTemplate(patchPath, productList)) {
-        return Fail(record::Step::ReadPatch);
+    record::Step failedStep{};
+    if (!OpenHeldPatch(patch, patchPath, patchCode, productList, failedStep)) {
+        return Fail(failedStep);
     }
-    record::PatchRead(patchCode, productList);
 
     InstallResults results;
     results.selection = SelectTargets(patchPath, patchCode, productList,
@@ -178,16 +168,18 @@ std::uint32_t RunInstall()
     }
 
     TargetList& targets = ProcessTargetList();
-    // A machine that needs nothing is not held up by an open application.
-    if (!AnyToPatch(targets)) {
+    // A machine that needs nothing is not held up by an open application; a check
+    // asks no one.
+    if (!check && !AnyToPatch(targets)) {
         record::ApplicationsNotChecked();
-    } else if (!CheckRunningApplications()) {
+    } else if (!check && !CheckRunningApplications()) {
         platform::SetLastError(errors::kUserExit);
         return Fail(record::Step::ApplicationsOpen);
     }
 
     const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
     std::vector<std::u16string> logPaths;
+    int wouldPatch = 0;
     for (std::size_t i = 0; i < targets.Count() && results.failure == errors::kSuccess; ++i) {
         TargetProduct& target = targets.At(i);
         // Already updated: passed over without a word, the others still need the patch.
@@ -196,16 +188,21 @@ std::uint32_t RunInstall()
             record::UpToDate(RecordedFacts(target), kUpToDateVersion);
             continue;
         }
+        if (check) {
+            ++wouldPatch;
+            continue;
+        }
         const std::uint32_t result = ApplyPatch(target, patch, leadingPatchCode, logPaths);
         if (!IsPatched(result)) {
             results.failure = result;
         } else {
             ++results.patched;
-            // A restart begun outweighs one still to come.
-            if (result != errors::kSuccess && results.restart != errors::kRebootInitiated) {
-                results.restart = result;
-            }
+            results.restart = WeightierRestart(results.restart, result);
         }
+    }
+    if (check) {
+        record::CheckEnded(wouldPatch);
+        return DecideCheckOutcome(results, wouldPatch);
     }
 
     // A closing box left open must not hold off the next run.
@@ -219,3 +216,9 @@ std::uint32_t RunInstall()
     }
     return outcome.exitCode;
 }
+
+}  // namespace
+
+std::uint32_t RunInstall() { return Run(false); }
+
+std::uint32_t RunCheck() { return Run(true); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
 
 #include "common/file_names.h"
 #include "common/text.h"
@@ -28,15 +29,36 @@ bool IsPassableLocale(const std::u16string& localeId)
                        [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", hex digits in either case.
+bool IsBracedGuid(const std::u16string& text)
+{
+    constexpr std::u16string_view kShape = u"{........-....-....-....-............}";
+    if (text.size() != kShape.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') ||
+                         (c >= u'A' && c <= u'F');
+        if (kShape[i] == u'.' ? !hex : c != kShape[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// " LOCALEID=<id>" for a locale the installer may be given, else nothing.
+std::u16string LocaleProperty(const std::u16string& localeId)
+{
+    return IsPassableLocale(localeId) ? u" LOCALEID=" + localeId : std::u16string();
+}
+
 }  // namespace
 
 bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16string& localeId,
                              const std::u16string& filesInUseText, std::u16string& commandLine)
 {
-    std::u16string line = u"PATCH=\"" + patchPath + u"\"";
-    if (IsPassableLocale(localeId)) {
-        line += u" LOCALEID=" + localeId;
-    }
+    std::u16string line = u"PATCH=\"" + patchPath + u"\"" + LocaleProperty(localeId);
     // REBOOTPROMPT=SUPPRESS alone lets the installer restart the computer by itself.
     line += u" REBOOTPROMPT=SUPPRESS REBOOT=ReallySuppress FILESINUSETEXT=\"" + filesInUseText +
             u"\"";
@@ -44,6 +66,17 @@ bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16stri
         return false;
     }
     commandLine = std::move(line);
+    return true;
+}
+
+bool BuildRemovalCommandLine(const std::u16string& patchCode, const std::u16string& localeId,
+                             std::u16string& commandLine)
+{
+    if (!IsBracedGuid(patchCode)) {
+        return false;
+    }
+    commandLine = u"MSIPATCHREMOVE=" + patchCode + LocaleProperty(localeId) +
+                  u" REBOOT=ReallySuppress";
     return true;
 }
 

@@ -8,6 +8,12 @@
 bool BuildInstallCommandLine(const std::u16string& patchPath, const std::u16string& localeId,
                              const std::u16string& filesInUseText, std::u16string& commandLine);
 
+// Builds the installer command line that takes the patch of patchCode off a
+// product. Fails when the code is not a braced GUID, which alone cannot add
+// installer properties of its own.
+bool BuildRemovalCommandLine(const std::u16string& patchCode, const std::u16string& localeId,
+                             std::u16string& commandLine);
+
 // The verbose log file for a product in the temporary directory, named after
 // the product (after its code when it has no name); empty when no usable path
 // fits, so the installer logs without a file.

@@ -37,3 +37,35 @@ Outcome DecideOutcome(const InstallResults& results)
     }
     return {msg::kNoProduct, kNoMessage, errors::kPatchTargetNotFound};
 }
+
+std::uint32_t WeightierRestart(std::uint32_t kept, std::uint32_t result)
+{
+    return result != errors::kSuccess && kept != errors::kRebootInitiated ? result : kept;
+}
+
+std::uint32_t DecideCheckOutcome(const InstallResults& results, int wouldPatch)
+{
+    if (const std::uint32_t failure = FirstFailure(results); failure != errors::kSuccess) {
+        return failure;
+    }
+    return wouldPatch > 0 ? kCheckWouldInstall : DecideOutcome(results).exitCode;
+}
+
+Outcome DecideRemovalOutcome(const RemovalResults& results)
+{
+    if (results.failure != errors::kSuccess) {
+        return {kNoMessage, kNoMessage, results.failure};
+    }
+    if (results.removed > 0) {
+        const unsigned restart =
+            results.restart != errors::kSuccess ? msg::kRestartNeeded : kNoMessage;
+        return {msg::kRemoved, restart, results.restart};
+    }
+    // Nothing to take off is what an uninstall command asks for.
+    return {msg::kNothingToRemove, kNoMessage, errors::kSuccess};
+}
+
+std::uint32_t ExitCodeFor(std::uint32_t outcome, bool shownOnVisibleDesktop, bool exitCodeSwitch)
+{
+    return exitCodeSwitch || !shownOnVisibleDesktop ? outcome : errors::kSuccess;
+}

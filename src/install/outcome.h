@@ -25,3 +25,24 @@ struct Outcome {
 };
 
 Outcome DecideOutcome(const InstallResults& results);
+
+// The restart to report once a product returned result: one begun (1641)
+// outweighs one still to come (3010).
+std::uint32_t WeightierRestart(std::uint32_t kept, std::uint32_t result);
+
+// A check's answer: 1 when the service pack would be installed on a product (what
+// remediation scripts read as "act"), else the code the installation would end with.
+inline constexpr std::uint32_t kCheckWouldInstall = 1;
+std::uint32_t DecideCheckOutcome(const InstallResults& results, int wouldPatch);
+
+// What a removal run came to.
+struct RemovalResults {
+    int removed = 0;
+    std::uint32_t restart = 0;
+    std::uint32_t failure = 0;  // the failure that ended the run; its message was shown
+};
+Outcome DecideRemovalOutcome(const RemovalResults& results);
+
+// The process exit code: the outcome, unless a box on a desktop someone sees told
+// it and /exitcode was not given (scripts written for that case read 0).
+std::uint32_t ExitCodeFor(std::uint32_t outcome, bool shownOnVisibleDesktop, bool exitCodeSwitch);

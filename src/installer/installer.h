@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/unique_handle.h"
+#include "common/error_codes.h"
 
 namespace installer {
 
@@ -16,6 +17,12 @@ using MsiHandle = std::uint32_t;
 
 // msi.dll takes no longer path than MAX_PATH, a package's or a log's; terminator included.
 inline constexpr std::uint32_t kMaxPathUnits = 260;
+
+// Whether an installation or removal succeeded, a restart it needs included.
+inline bool Succeeded(std::uint32_t result)
+{
+    return result == errors::kSuccess || result == errors::kRebootInitiated || result == errors::kRebootRequired;
+}
 
 // Install contexts, as bits.
 inline constexpr std::uint32_t kContextUserManaged = 1;
@@ -84,6 +91,13 @@ std::uint32_t DeterminePatchSequence(const std::u16string& product, std::uint32_
 // MsiGetPatchInfoExW(patch, product, current user, context, "State", no buffer).
 std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16string& product,
                             std::uint32_t context);
+
+// MsiGetPatchInfoExW(patch, product, current user, context, property): the
+// registered value as text, such as "State" ("1" applied, "2" superseded, "4"
+// obsoleted) or "Uninstallable" ("1" when the patch may be removed).
+std::uint32_t GetPatchInfo(const std::u16string& patchCode, const std::u16string& product,
+                           std::uint32_t context, const std::u16string& property,
+                           std::u16string& value);
 
 // MsiEnableLogW; an empty logFile means no file.
 std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,

@@ -205,6 +205,21 @@ std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16strin
                               nullptr);
 }
 
+std::uint32_t GetPatchInfo(const std::u16string& patchCode, const std::u16string& product,
+                           std::uint32_t context, const std::u16string& property,
+                           std::u16string& value)
+{
+    MSI_ENTRY(MsiGetPatchInfoExW);
+    if (MsiGetPatchInfoExW == nullptr) {
+        return kServiceUnavailable;
+    }
+    return ReadText(kProductTextUnits, value, [&](wchar_t* buffer, DWORD* units) {
+        return MsiGetPatchInfoExW(Wide(patchCode), Wide(product), nullptr,
+                                  static_cast<MSIINSTALLCONTEXT>(context), Wide(property),
+                                  buffer, units);
+    });
+}
+
 std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
                         std::uint32_t attributes)
 {

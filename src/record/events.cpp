@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "common/run_state.h"
 #include "common/text.h"
 #include "installer/installer.h"
 #include "platform/account.h"
@@ -31,8 +32,10 @@ struct ExitCodeMeaning {
     std::uint32_t code;
     const char16_t* meaning;
 };
-constexpr std::array<ExitCodeMeaning, 7> kExitCodeMeanings = {{
+constexpr std::array<ExitCodeMeaning, 9> kExitCodeMeanings = {{
     {0, u"success"},
+    {1, u"/check: the service pack would be installed on at least one product"},
+    {1646, u"a product has the patch registered as not removable: nothing was removed"},
     {3010, u"success; a restart is needed to finish (soft restart)"},
     {1641, u"success; the installer began a restart (hard restart)"},
     {1618, u"another installation, or another run of a service pack, was in progress: retry "
@@ -177,6 +180,8 @@ std::u16string_view StepText(Step step)
         return u"waiting for another run of a service pack to end";
     case Step::PassPatchToInstaller:
         return u"handing the checked patch to the installer (it is no longer at its path)";
+    case Step::PatchCode:
+        return u"reading the patch's code (it is not a GUID)";
     }
     return {};
 }
@@ -324,17 +329,67 @@ void ApplicationsChecked(bool allClosed)
                     : u"running applications: one was left open, nothing is installed");
 }
 
-void Installed(const Product& product, const Installation& installation)
+namespace {
+
+void InstallerRan(std::u16string_view what, const Product& product,
+                  const Installation& installation)
 {
     if (!IsOpen()) {
         return;
     }
     const LastErrorKept kept;
     const bool logged = !installation.logPath.empty();
-    WriteLine({u"installed ", product.code, u" \"", product.name, u"\": log ",
+    WriteLine({what, product.code, u" \"", product.name, u"\": log ",
          logged ? installation.logPath : Join({u"none (", Error(installation.logError), u")"}),
          u"; command line \"", installation.commandLine, u"\"; result ",
          Error(installation.result), u"; took ", Decimal(installation.milliseconds), u" ms"});
+}
+
+std::u16string_view RemovalText(Removal removal)
+{
+    switch (removal) {
+    case Removal::Remove:
+        return u"has the patch: will be removed (state ";
+    case Removal::NotRegistered:
+        return u"does not have the patch: nothing to remove";
+    case Removal::NotRemovable:
+        return u"the patch is registered as not removable, so the removal is refused for every "
+               u"product (Uninstallable ";
+    case Removal::Failed:
+        return u"the installer could not say whether it has the patch, a failure of the removal: ";
+    }
+    return {};
+}
+
+}  // namespace
+
+void Installed(const Product& product, const Installation& installation)
+{
+    InstallerRan(u"installed ", product, installation);
+}
+
+void Removed(const Product& product, const Installation& installation)
+{
+    InstallerRan(u"removal from ", product, installation);
+}
+
+void RemovalSelected(const Product& product, Removal removal, const std::u16string& value,
+                     std::uint32_t error)
+{
+    if (!IsOpen()) {
+        return;
+    }
+    const LastErrorKept kept;
+    const bool valued = removal == Removal::Remove || removal == Removal::NotRemovable;
+    WriteLine({Describe(product), u": ", RemovalText(removal), valued ? value : u"",
+               valued ? u")" : u"", removal == Removal::Failed ? Error(error) : u""});
+}
+
+void CheckEnded(int wouldPatch)
+{
+    WriteLine({u"check: nothing was changed (no running-application check, no run lock, no "
+               u"installer call that changes anything); ",
+               Decimal(static_cast<std::uint64_t>(wouldPatch)), u" product(s) would be patched"});
 }
 
 void StepFailed(Step step, std::uint32_t error)
@@ -368,7 +423,10 @@ void MessageSuppressed(unsigned id, bool quiet)
     if (!IsOpen()) {
         return;
     }
-    WriteLine({u"message ", Decimal(id), u" not shown: ", quiet ? u"/q" : u"no one sees the desktop"});
+    const std::u16string_view why = !quiet                      ? u"no one sees the desktop"
+                                    : ProcessRunOptions().check ? u"/check"
+                                                                : u"/q";
+    WriteLine({u"message ", Decimal(id), u" not shown: ", why});
 }
 
 void RunEnded(std::uint32_t outcome, std::uint32_t exitCode)

@@ -69,6 +69,17 @@ struct Installation {
 };
 void Installed(const Product& product, const Installation& installation);
 
+// ---- removal (/uninstall) and checks (/check) -------------------------------
+
+// What the removal found for a product: value is the patch's registered State, or
+// its Uninstallable value; error the installer's failure to say.
+enum class Removal { Remove, NotRegistered, NotRemovable, Failed };
+void RemovalSelected(const Product& product, Removal removal, const std::u16string& value,
+                     std::uint32_t error);
+void Removed(const Product& product, const Installation& installation);
+// A /check changed nothing; so many products lack the patch.
+void CheckEnded(int wouldPatch);
+
 // ---- failures and the end ---------------------------------------------------
 
 enum class Step {
@@ -81,6 +92,7 @@ enum class Step {
     ListProducts,      // /i
     RunLock,           // waiting for another run to end
     PassPatchToInstaller,  // handing the checked patch to the installer
+    PatchCode,         // a patch code that is no GUID cannot go on a command line
 };
 void StepFailed(Step step, std::uint32_t error);
 

@@ -18,19 +18,19 @@ namespace {
 constexpr char16_t kListSeparator = u';';
 constexpr std::int32_t kOrderNotApplicable = -1;
 
-// Fills what the installer knows of an installed product, and makes its name
-// and language those of every message from here on.
-void Inspect(TargetProduct& product)
+}  // namespace
+
+void InspectProduct(TargetProduct& product)
 {
     product.VersionString = GetProductVersion(product.ProductCode);
     product.LocalPackage = GetProductPackage(product.ProductCode);
     GetProductNameLanguageLocale(product.ProductCode, product.ProductName, product.Language,
                                  product.LocaleId);
     product.Context = GetProductContext(product.ProductCode);
-
-    CurrentProductName() = product.ProductName;
-    platform::SetThreadLocale(static_cast<std::uint32_t>(ParseDecimal(product.Language)));
+    MakeCurrent(product);
 }
+
+namespace {
 
 using Need = record::Decision;
 
@@ -69,31 +69,39 @@ std::u16string LeadingPatchCode(const std::u16string& patchCode)
     return end == std::u16string::npos ? patchCode : patchCode.substr(0, end + 1);
 }
 
-SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
-                              std::u16string productList, const CheckedPatchPath& checkedPath)
+std::vector<std::u16string> ListedProducts(std::u16string productList)
 {
     if (productList.size() > 1 && productList.back() != kListSeparator) {
         productList += kListSeparator;
     }
-    const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
-
-    SelectionCounts counts;
+    std::vector<std::u16string> codes;
     for (;;) {
         // The walk ends at the first empty element, even when codes follow it.
         const auto separator = productList.find(kListSeparator);
         if (separator == std::u16string::npos || separator == 0) {
-            break;
+            return codes;
         }
-        TargetProduct product;
-        product.ProductCode = productList.substr(0, separator);
+        codes.push_back(productList.substr(0, separator));
         productList.erase(0, separator + 1);
+    }
+}
+
+SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
+                              std::u16string productList, const CheckedPatchPath& checkedPath)
+{
+    const std::u16string leadingPatchCode = LeadingPatchCode(patchCode);
+
+    SelectionCounts counts;
+    for (const std::u16string& code : ListedProducts(std::move(productList))) {
+        TargetProduct product;
+        product.ProductCode = code;
 
         if (!IsProductPresent(product.ProductCode)) {
             RecordOtherUsersCopies(product.ProductCode);
             continue;
         }
         ++counts.present;
-        Inspect(product);
+        InspectProduct(product);
         std::u16string path = patchPath;
         if (checkedPath && !checkedPath(path)) {
             counts.patchError = platform::GetLastError();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The path of the held patch as it may be handed on now; false (with the
 // reason in the last-error value) when it no longer leads to the file checked.
@@ -27,6 +28,16 @@ struct SelectionCounts {
 SelectionCounts SelectTargets(const std::u16string& patchPath, const std::u16string& patchCode,
                               std::u16string productList,
                               const CheckedPatchPath& checkedPath = {});
+
+struct TargetProduct;
+
+// The codes of the patch's product list (";" between them), in order, up to its
+// first empty element.
+std::vector<std::u16string> ListedProducts(std::u16string productList);
+
+// Fills what the installer knows of an installed product, and makes its name
+// and language those of every message from here on.
+void InspectProduct(TargetProduct& product);
 
 // The patch's own code: the leading GUID of its revision text.
 std::u16string LeadingPatchCode(const std::u16string& patchCode);

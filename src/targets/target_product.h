@@ -37,5 +37,8 @@ private:
 // The process-wide list.
 TargetList& ProcessTargetList();
 
+// Messages from here on name this product and speak its language.
+void MakeCurrent(const TargetProduct& target);
+
 // What the run's record says of a product.
 record::Product RecordedFacts(const TargetProduct& product);

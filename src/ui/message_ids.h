@@ -18,9 +18,17 @@ inline constexpr unsigned kHelp = 315;
 inline constexpr unsigned kRestartNeeded = 316;
 inline constexpr unsigned kFilesInUse = 320;
 inline constexpr unsigned kRunningApplications = 321;
+// Taking the service pack off (/uninstall).
+inline constexpr unsigned kRemoved = 322;
+inline constexpr unsigned kRemovalFailed = 323;
+inline constexpr unsigned kNothingToRemove = 324;
+inline constexpr unsigned kNotRemovable = 325;
+inline constexpr unsigned kTitleRemovalError = 326;
+inline constexpr unsigned kTitleRemoved = 327;
+inline constexpr unsigned kTitleRemovalUnnecessary = 328;
 // The lowest and the highest of the ids above.
 inline constexpr unsigned kFirstId = kInstallFailed;
-inline constexpr unsigned kLastId = kRunningApplications;
+inline constexpr unsigned kLastId = kTitleRemovalUnnecessary;
 }  // namespace msg
 
 // Every caller loads texts with this capacity (terminator included).

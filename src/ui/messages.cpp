@@ -24,7 +24,7 @@ struct MessageLayout {
     std::array<InsertKind, 2> inserts;
 };
 
-constexpr std::array<MessageLayout, 9> kMessageLayouts = {{
+constexpr std::array<MessageLayout, 13> kMessageLayouts = {{
     {msg::kInstallFailed, msg::kTitleError, kErrorBoxFlags,
      {InsertKind::PackageWord, InsertKind::ErrorCode}},
     {msg::kInstalled, msg::kTitleSuccess, kInformationBoxFlags,
@@ -43,6 +43,14 @@ constexpr std::array<MessageLayout, 9> kMessageLayouts = {{
      {InsertKind::PackageWord, InsertKind::None}},
     {msg::kHelp, msg::kTitleHelp, kInformationBoxFlags,
      {InsertKind::PackageWord, InsertKind::None}},
+    {msg::kRemoved, msg::kTitleRemoved, kInformationBoxFlags,
+     {InsertKind::PackageWord, InsertKind::None}},
+    {msg::kRemovalFailed, msg::kTitleRemovalError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::ErrorCode}},
+    {msg::kNothingToRemove, msg::kTitleRemovalUnnecessary, kInformationBoxFlags,
+     {InsertKind::PackageWord, InsertKind::None}},
+    {msg::kNotRemovable, msg::kTitleRemovalError, kErrorBoxFlags,
+     {InsertKind::PackageWord, InsertKind::ProductName}},
 }};
 
 // An id outside the table still reaches the user: its own text, without
@@ -82,7 +90,8 @@ std::vector<Insert> InsertsOf(const MessageLayout& layout, std::int32_t errorCod
 
 int ShowMessage(unsigned messageId, unsigned addedId)
 {
-    if (ProcessRunOptions().quiet) {
+    // A check is a question put by a script: it never waits for anyone.
+    if (ProcessRunOptions().quiet || ProcessRunOptions().check) {
         record::MessageSuppressed(messageId, true);
         return kAnswerNo;
     }

@@ -64,6 +64,17 @@ void RegisterPatch(Product& product, const std::u16string& commandLine)
     }
 }
 
+// Unregisters the patch MSIPATCHREMOVE names, as a removal of it does.
+void UnregisterPatch(Product& product, const std::u16string& commandLine)
+{
+    const std::u16string key = u"MSIPATCHREMOVE=";
+    const auto start = commandLine.find(key);
+    if (start != std::u16string::npos) {
+        const auto begin = start + key.size();
+        product.patchStates.erase(commandLine.substr(begin, commandLine.find(u' ', begin) - begin));
+    }
+}
+
 }  // namespace
 
 InstallerState& Installer() { return g_state; }
@@ -270,6 +281,28 @@ std::uint32_t GetPatchState(const std::u16string& patchCode, const std::u16strin
     return it == found->patchStates.end() ? errors::kUnknownPatch : it->second;
 }
 
+std::uint32_t GetPatchInfo(const std::u16string& patchCode, const std::u16string& product,
+                           std::uint32_t context, const std::u16string& property,
+                           std::u16string& value)
+{
+    fake::Record("GetPatchInfo " + fake::Utf8(patchCode) + " " + fake::Utf8(product) + " " +
+                 std::to_string(context) + " " + fake::Utf8(property));
+    const fake::Product* found = fake::FindProduct(product);
+    if (found == nullptr || (found->contexts & context) == 0) {
+        return errors::kUnknownProduct;
+    }
+    if (const auto error = found->patchInfoErrors.find(property);
+        error != found->patchInfoErrors.end()) {
+        return error->second;
+    }
+    const auto it = found->patchStates.find(patchCode);
+    if (it == found->patchStates.end() || it->second != errors::kSuccess) {
+        return it == found->patchStates.end() ? errors::kUnknownPatch : it->second;
+    }
+    value = property == u"State" ? found->patchState : found->uninstallable;
+    return errors::kSuccess;
+}
+
 std::uint32_t EnableLog(std::uint32_t mode, const std::u16string& logFile,
                         std::uint32_t attributes)
 {
@@ -293,6 +326,9 @@ std::uint32_t ConfigureProductEx(const std::u16string& product, int installLevel
                          result == errors::kRebootRequired;
     if (success && found->registersPatch) {
         fake::RegisterPatch(*found, commandLine);
+    }
+    if (success && found->removesPatch) {
+        fake::UnregisterPatch(*found, commandLine);
     }
     return result;
 }

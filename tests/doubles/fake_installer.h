@@ -52,11 +52,19 @@ struct Product {
 
     // MsiGetPatchInfoExW "State" by patch code; unknown patches answer errors::kUnknownPatch.
     std::map<std::u16string, std::uint32_t> patchStates;
+    // MsiGetPatchInfoExW values of a registered patch; an entry in patchInfoErrors
+    // answers that code for the property.
+    std::u16string patchState = u"1";
+    std::u16string uninstallable = u"1";
+    std::map<std::u16string, std::uint32_t> patchInfoErrors;
 
     std::uint32_t configureResult = 0;
     // A configure that succeeds registers the patch it was given (its leading GUID,
     // from the summary at PATCH="..."); false: as Wine, success without the patch.
     bool registersPatch = true;
+    // A configure with MSIPATCHREMOVE that succeeds unregisters that patch; false:
+    // as Wine, success with the patch still registered.
+    bool removesPatch = true;
 };
 
 struct LogCall {

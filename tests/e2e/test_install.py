@@ -29,6 +29,8 @@ FILES_IN_USE = {
     1031: "Die folgenden Anwendungen sollten vor dem Fortsetzen der Installation geschlossen werden:",
     3082: "Debe cerrar las siguientes aplicaciones antes de continuar con la instalación:"}
 UNNECESSARY_TITLE = "Installation Unnecessary"
+NOTHING_TO_REMOVE = ("Removal Unnecessary", "The service pack is not installed on this computer, "
+                     "so there is nothing to remove.", MB_INFORMATION)
 # Local time with milliseconds and offset, then the process id.
 RECORD_LINE = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d \[\d+\] ")
 
@@ -86,6 +88,14 @@ class NoDemoProduct(InstallTestCase):
                 self.assertEqual(listing(tmp), [], "no log, and the temporary patch deleted")
         self.assertPatched(self.absent, state=1605)   # still unknown products
 
+    def test_check_finds_nothing_to_install_and_uninstall_nothing_to_remove(self):
+        tmp = self.scratch("tmp_check")
+        code, result = self.prefix.launched(SERVICEPACK, "/check", tmp=tmp)
+        self.assertEqual((code, result.boxes), (1642, []))
+        code, result = self.prefix.launched(SERVICEPACK, "/uninstall", "/q", tmp=tmp)
+        self.assertEqual((code, result.boxes), (0, []))
+        self.assertEqual(listing(tmp), [])
+
     def test_record_of_two_runs_says_why_nothing_was_installed(self):
         tmp, records = self.scratch("tmp_record"), self.scratch("records")
         record = records / "servicepack.log"
@@ -121,6 +131,16 @@ class BothProducts(InstallTestCase):
 
     def test_patch_applied_to_each_then_second_run_unnecessary(self):
         self.assertPatched(self.products, state=1647)
+        # Before: a check asks to act and changes nothing; a removal finds nothing to remove.
+        before = self.scratch("tmp_before")
+        code, result = self.prefix.launched(SERVICEPACK, "/check", tmp=before)
+        self.assertEqual((code, result.boxes), (1, []))
+        code, result = self.prefix.launched(SERVICEPACK, "/uninstall", "/exitcode", tmp=before)
+        self.assertEqual(code, 0)
+        self.assertBoxes(result, NOTHING_TO_REMOVE)
+        self.assertEqual(listing(before), [])
+        self.assertPatched(self.products, state=1647)
+
         tmp = self.scratch("tmp_first")
         # Plotrix (English) is the last product in the patch's list, so its language speaks.
         self.assertBoxes(self.prefix.run(SERVICEPACK, tmp=tmp), (*INSTALLED[1033], MB_INFORMATION))
@@ -133,6 +153,20 @@ class BothProducts(InstallTestCase):
                           "and this service pack is not necessary.", MB_INFORMATION))
         self.assertEqual(listing(again), [], "no installation attempted, no temporary patch left")
         self.assertPatched(self.products)
+        code, result = self.prefix.launched(SERVICEPACK, "/check", tmp=again)
+        self.assertEqual((code, result.boxes), (0, []))
+
+        # Wine's installer accepts the removal, answers 0 and keeps the patch registered:
+        # the run must not claim success while the patch is still there.
+        off = self.scratch("tmp_uninstall")
+        code, result = self.prefix.launched(SERVICEPACK, "/uninstall", "/q", tmp=off)
+        self.assertEqual((code, result.boxes), (1603, []))
+        self.assertPatched(self.products)
+        first = self.products[0]   # the first failure ends the removal
+        self.assertEqual(listing(off), [first.name + " removal.log"])
+        log = (off / (first.name + " removal.log")).read_text(encoding="cp1252", errors="replace")
+        self.assertIn(f"Property(S): MSIPATCHREMOVE = {harness.DEMO_PATCH_CODE}\n", log)
+        self.assertIn("Property(S): REBOOT = ReallySuppress\n", log)
 
 
 class RecordOfAnInstallation(InstallTestCase):

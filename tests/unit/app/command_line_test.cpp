@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/text.h"
 #include "doubles/fake_platform.h"
 #include "platform/environment.h"
@@ -39,6 +41,24 @@ TEST(CommandLine, SwitchesAreCaseInsensitiveWholeWords)
         const RunOptions o = Parse({other});
         EXPECT_TRUE(o.install) << ToUtf8(other);
         EXPECT_FALSE(o.quiet || o.extract || o.listProducts) << ToUtf8(other);
+    }
+}
+
+TEST(CommandLine, CheckAndUninstallReplaceTheInstallationButNeverMeetEachOther)
+{
+    const std::tuple<std::vector<std::u16string>, bool, bool, bool> cases[] = {
+        // arguments, check, uninstall, refused
+        {{u"/CHECK", u"/q"}, true, false, false},
+        {{u"/Uninstall"}, false, true, false},
+        {{u"/check", u"/log", u"/uninstall"}, true, false, false},  // the record's path
+        {{u"/uninstall", u"/q", u"/check"}, true, true, true},
+    };
+    for (const auto& [arguments, check, uninstall, refused] : cases) {
+        const RunOptions o = Parse(arguments);
+        EXPECT_EQ(o.check, check) << ToUtf8(arguments[0]);
+        EXPECT_EQ(o.uninstall, uninstall);
+        EXPECT_EQ(o.badCommandLine, refused);
+        EXPECT_EQ(o.install, !refused);
     }
 }
 

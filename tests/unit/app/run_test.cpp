@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <string>
 #include <vector>
 
@@ -166,6 +168,34 @@ TEST_F(RunTest, ExitCodeSwitchAnywhereReturnsTheOutcome)
         os.boxes.desktopVisible = false;
         EXPECT_EQ(Run(arguments), exitCode);
         EXPECT_TRUE(os.boxes.shown.empty());
+    }
+}
+
+// A check's answer is its exit code; a removal keeps 0 only where a box told someone.
+TEST_F(RunTest, CheckAndUninstallExitWithTheirOutcome)
+{
+    const std::tuple<std::vector<std::u16string>, bool, int> cases[] = {
+        {{u"/check"}, true, 1},
+        {{u"/check", u"/uninstall", u"/q"}, false, 1639},
+        {{u"/uninstall"}, true, 0},  // nothing to remove, said in a box
+        {{u"/uninstall"}, false, 1603},
+        {{u"/uninstall", u"/q"}, true, 1603},
+        {{u"/uninstall", u"/exitcode"}, true, 1603},
+    };
+    for (const auto& [arguments, seen, exitCode] : cases) {
+        SCOPED_TRACE(ToUtf8(arguments.back()));
+        SetUp();
+        msi.summaries[kTempPatch].properties[installer::kPidRevNumber] = {
+            u"{6F1E2C3A-9B1D-4E55-8C3B-1A2B3C4D5E6F}"};
+        fake::Product& alpha = msi.products[u"{AB}"];
+        alpha.info = {{u"ProductName", u"Alpha"}, {u"VersionString", u"5.0"}};
+        alpha.configureResult = 1603;
+        if (arguments[0] == u"/uninstall" && exitCode != 0) {
+            alpha.patchStates[u"{6F1E2C3A-9B1D-4E55-8C3B-1A2B3C4D5E6F}"] = 0;
+        }
+        os.boxes.desktopVisible = seen;
+        EXPECT_EQ(Run(arguments), exitCode);
+        EXPECT_TRUE(msi.configureCalls.size() == (exitCode == 1603 ? 1u : 0u));
     }
 }
 

@@ -122,6 +122,41 @@ TEST_F(DriverTest, NothingToPatchGoesStraightToTheOutcomeThoughAWatchedAppRuns)
     }
 }
 
+// A check decides as the installation would, and changes nothing: no box, no
+// running-application check, no run lock, no installer call that changes anything.
+TEST_F(DriverTest, CheckAnswersForEachKindOfMachineAndChangesNothing)
+{
+    const std::pair<void (*)(fake::Product&), std::uint32_t> cases[] = {
+        {nullptr, 1642},                                                       // no product
+        {[](fake::Product&) {}, 1},                                            // would patch
+        {[](fake::Product& p) { p.patchStates[u"{P1}"] = 0; }, 0},             // has it
+        {[](fake::Product& p) { p.info[u"VersionString"] = u"13.3.0.5"; }, 0},  // up to date
+        {[](fake::Product& p) { p.sequenceStatus = 1642; }, 1642},             // refused
+        {[](fake::Product& p) { p.sequenceResult = 1627; }, 1627},             // damaged cache
+        {[](fake::Product& p) { p.sequenceResult = 1618; }, 1618},
+    };
+    const std::u16string record = u"C:\\Work\\run.log";
+    for (const auto& [alpha, exitCode] : cases) {
+        SetUp();
+        ProcessRunOptions().check = true;
+        record::Open(record);
+        ScriptPatch(kPatchPath, u"{A}");
+        if (alpha != nullptr) {
+            alpha(AddProduct(u"{A}", u"Alpha"));
+        }
+        os.processes.running = std::vector<platform::ProcessEntry>{{40, u"plrx.exe"}};
+        EXPECT_EQ(RunCheck(), exitCode);
+        for (const std::string call : {"ConfigureProductEx", "EnableLog"}) {
+            EXPECT_TRUE(fake::CallsStartingWith(call).empty()) << call << " " << exitCode;
+        }
+        EXPECT_TRUE(os.boxes.shown.empty());
+        EXPECT_EQ(os.processes.snapshots, 0);
+        EXPECT_TRUE(os.mutexes.waits.empty() && os.mutexes.owned.empty());
+        ExpectPatchDeleted();
+        EXPECT_EQ(RecordEvent(record, "check:").rfind("check: nothing was changed", 0), 0u);
+    }
+}
+
 TEST_F(DriverTest, PresentProductsThatNeedNothingReport306)
 {
     AddProduct(u"{A}", u"Alpha").patchStates[u"{P1}"] = 0;

@@ -27,6 +27,21 @@ TEST(InstallCommandLine, TemplatesAreFilledExactly)
     }
 }
 
+TEST(InstallCommandLine, RemovalNamesTheOnePatchByItsGuidAndNothingElse)
+{
+    const std::u16string code = u"{1AF93413-bcc5-429E-BC11-49F6E05DF127}";
+    std::u16string line = u"kept";
+    ASSERT_TRUE(BuildRemovalCommandLine(code, u"1031", line));
+    EXPECT_EQ(line, u"MSIPATCHREMOVE=" + code + u" LOCALEID=1031 REBOOT=ReallySuppress");
+    for (const char16_t* bad : {u"{P1}", u"{1AF93413-BCC5-429E-BC11-49F6E05DF12 REMOVE=ALL}",
+                                u"{1AF93413-BCC5-429E-BC11-49F6E05DF127", u"",
+                                u"{1AF93413-BCC5-429E-BC11-49F6E05DF12G}"}) {
+        line = u"kept";
+        EXPECT_FALSE(BuildRemovalCommandLine(bad, u"1033", line));
+        EXPECT_EQ(line, u"kept");
+    }
+}
+
 TEST(InstallCommandLine, LongestLineLeavesRoomForTheTerminator)
 {
     std::u16string empty;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "targets/target_product.h"
 #include "ui/message_ids.h"
 
@@ -47,6 +50,48 @@ TEST(Outcome, ResultsGiveTheClosingMessageAndTheExitCode)
         EXPECT_EQ(outcome.message, c.outcome.message) << row;
         EXPECT_EQ(outcome.addedText, c.outcome.addedText) << row;
         EXPECT_EQ(outcome.exitCode, c.outcome.exitCode) << row;
+    }
+}
+
+TEST(Outcome, CheckAnswersOneWhereAnInstallationWouldPatch)
+{
+    InstallResults results;
+    EXPECT_EQ(DecideCheckOutcome(results, 0), 1642u);
+    EXPECT_EQ(DecideCheckOutcome(results, 2), 1u);
+    results.selection.alreadyPatched = 1;
+    EXPECT_EQ(DecideCheckOutcome(results, 0), 0u);
+    results.selection.failure = 1627;  // a damaged cached package outranks all
+    EXPECT_EQ(DecideCheckOutcome(results, 1), 1627u);
+}
+
+TEST(Outcome, RemovalResultsGiveTheClosingMessageAndTheExitCode)
+{
+    const std::pair<RemovalResults, Outcome> cases[] = {
+        {{0, 0, 0}, {msg::kNothingToRemove, kNoMessage, 0}},
+        {{2, 0, 0}, {msg::kRemoved, kNoMessage, 0}},
+        {{2, 3010, 0}, {msg::kRemoved, msg::kRestartNeeded, 3010}},
+        {{1, 3010, 1603}, {kNoMessage, kNoMessage, 1603}},
+    };
+    for (const auto& [results, expected] : cases) {
+        const Outcome outcome = DecideRemovalOutcome(results);
+        EXPECT_EQ(outcome.message, expected.message);
+        EXPECT_EQ(outcome.addedText, expected.addedText);
+        EXPECT_EQ(outcome.exitCode, expected.exitCode);
+    }
+    EXPECT_EQ(WeightierRestart(1641, 3010), 1641u);
+    EXPECT_EQ(WeightierRestart(3010, 1641), 1641u);
+    EXPECT_EQ(WeightierRestart(3010, 0), 3010u);
+}
+
+TEST(Outcome, ExitCodeIsTheOutcomeUnlessABoxSomeoneSawToldIt)
+{
+    // outcome, shown on a visible desktop, /exitcode -> exit code
+    const std::tuple<std::uint32_t, bool, bool, std::uint32_t> cases[] = {
+        {1603, false, false, 1603}, {1603, true, false, 0}, {1603, true, true, 1603},
+        {3010, false, true, 3010},
+    };
+    for (const auto& [outcome, shown, exitCode, expected] : cases) {
+        EXPECT_EQ(ExitCodeFor(outcome, shown, exitCode), expected);
     }
 }
 

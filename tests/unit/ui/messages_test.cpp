@@ -44,6 +44,10 @@ const std::vector<Expected> kExpected = {
     {309, {}, 311, kErrorBoxFlags},
     {310, {kPackage}, 311, kErrorBoxFlags},
     {315, {kPackage}, 314, kInformationBoxFlags},
+    {322, {kPackage}, 327, kInformationBoxFlags},
+    {323, {kPackage, kErrorCode}, 326, kErrorBoxFlags},
+    {324, {kPackage}, 328, kInformationBoxFlags},
+    {325, {kPackage, std::u16string(kProduct)}, 326, kErrorBoxFlags},
 };
 
 // The placeholder letters an insert list calls for.
@@ -91,10 +95,11 @@ protected:
     }
 };
 
-TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesTheSixteenIds)
+TEST_F(Messages, EveryShippedTableDeclaresItsLanguageAndCarriesEveryId)
 {
     const std::set<unsigned> ids = {300, 301, 302, 306, 307, 308, 309, 310,
-                                    311, 312, 313, 314, 315, 316, 320, 321};
+                                    311, 312, 313, 314, 315, 316, 320, 321,
+                                    322, 323, 324, 325, 326, 327, 328};
     for (const auto& table : LoadShippedTables()) {
         SCOPED_TRACE(table.file);
         EXPECT_EQ(table.language, table.expectedLanguage);
